@@ -1,0 +1,27 @@
+# make run: build Brisklow.exe and start it under Wine.   make test: every test, native and Wine.
+.PHONY: run test test-native test-windows deps native windows clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+native: deps
+	cmake --preset native
+	cmake --build --preset native
+
+windows: deps
+	cmake --preset windows
+	cmake --build --preset windows
+
+test-native: native
+	ctest --preset native
+
+test-windows: windows
+	ctest --preset windows
+
+test: test-native test-windows
+
+run: windows
+	bash scripts/run-brisklow.sh build/windows
+
+clean:
+	rm -rf build

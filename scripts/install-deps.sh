@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Brisklow need, when any is missing.
+set -euo pipefail
+packages=(cmake ninja-build g++ make googletest libgtest-dev libgmock-dev
+          mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+          wine wine64 xvfb x11-utils xdotool imagemagick nlohmann-json3-dev util-linux)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y --no-install-recommends "${missing[@]}"
+fi

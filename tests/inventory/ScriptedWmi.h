@@ -1,0 +1,49 @@
+#pragma once
+// A scripted stand-in of the WMI access: serves chosen processes, fails chosen calls, logs every
+// call with its arguments and counts its live objects.
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "inventory/WmiAccess.h"
+
+namespace brisklow::testing {
+
+struct ScriptedProcess {
+    // Properties that are absent fail to read with "Not found".
+    std::map<std::string, PropertyValue> properties;
+};
+
+class ScriptedWmi : public WmiAccess {
+public:
+    std::vector<ScriptedProcess> processes;
+    bool connectReturnsNoServices = false;
+    std::optional<size_t> enumeratorEndsAfter;  // the enumerator fails after that many items
+
+    // Makes the named call fail with `message`; for per-process calls (QueryObject, Properties,
+    // Item:<name>), only at that process index when one is given.
+    void FailCall(const std::string& call, const std::string& message,
+                  std::optional<size_t> atProcess = std::nullopt);
+
+    std::vector<std::string> log;  // one line per call, with its arguments
+    int liveObjects = 0;
+
+    std::unique_ptr<WmiLocator> CreateLocator() override;
+
+    // Internal: raises when the call is scripted to fail.
+    void Enter(const std::string& call, std::optional<size_t> process = std::nullopt);
+
+private:
+    struct Failure {
+        std::string call;
+        std::string message;
+        std::optional<size_t> atProcess;
+    };
+    std::vector<Failure> failures_;
+};
+
+// A process with every property the scan reads, all numbers as WMI hands them over.
+ScriptedProcess MakeProcess(const std::string& name, int32_t pid);
+
+}  // namespace brisklow::testing
