@@ -1,0 +1,25 @@
+// The native build's stand-ins: the host name, the login name and standard error.
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/LocalIdentity.h"
+
+namespace brisklow {
+
+std::string GetLocalComputerName() {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0) return {};
+    return std::string(name, strnlen(name, 15));  // NetBIOS names stop at 15 characters
+}
+
+std::string GetLocalUserName() {
+    if (const passwd* entry = getpwuid(geteuid())) return entry->pw_name;
+    return {};
+}
+
+void DebugTrace(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stderr); }
+
+}  // namespace brisklow
