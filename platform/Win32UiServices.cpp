@@ -1,0 +1,481 @@
+#include "platform/Win32UiServices.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <wrl/client.h>
+
+#include <cstddef>
+#include <stdexcept>
+
+namespace brisklow {
+
+namespace {
+
+// The list's window property that leads its replaced procedure back to these services.
+constexpr char kServicesProperty[] = "Brisklow.UiServices";
+
+// The balloon's tool record carries the parameter field (the form keeps its state beside it),
+// so it is registered with the size of the record up to that field. That size is 44 bytes on
+// 32-bit Windows; the handles and pointers of the 64-bit record are 8 bytes each, so there the
+// same record is 64 bytes.
+constexpr UINT kBalloonToolSize = offsetof(TTTOOLINFOA, lParam) + sizeof(LPARAM);
+static_assert(sizeof(void*) == 4 ? kBalloonToolSize == 44 : kBalloonToolSize == 64);
+
+constexpr UINT kBalloonToolFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRANSPARENT | TTF_PARSELINKS;
+static_assert(kBalloonToolFlags == 0x1111);
+
+// Pop-up, visual-style drawing, balloon shape, no "&" prefix processing, shown even when the
+// owner is inactive.
+constexpr DWORD kBalloonStyle = 0x80000143;
+static_assert(kBalloonStyle == (WS_POPUP | TTS_USEVISUALSTYLE | TTS_BALLOON | TTS_NOPREFIX |
+                                TTS_ALWAYSTIP));
+
+// The system's find-computer clip in the shell's library; older shells number it 150.
+constexpr int kShellFindComputerClip = 152;
+constexpr int kShellFindComputerClipOld = 150;
+
+constexpr int kDisplayNameBufferSize = MAX_PATH;  // 260 bytes
+
+// A block from the shell's allocator, given back to it when the owner goes.
+class ShellBlock {
+public:
+    ShellBlock(IMalloc* allocator, void* block) : allocator_(allocator), block_(block) {}
+    ~ShellBlock() {
+        if (block_) allocator_->Free(block_);
+    }
+    ShellBlock(const ShellBlock&) = delete;
+    ShellBlock& operator=(const ShellBlock&) = delete;
+    void* get() const { return block_; }
+
+private:
+    IMalloc* allocator_;
+    void* block_;
+};
+
+// Restores the process's error mode whatever the dialog does.
+class ErrorModeScope {
+public:
+    explicit ErrorModeScope(UINT mode) : old_(SetErrorMode(mode)) {}
+    ~ErrorModeScope() { SetErrorMode(old_); }
+    ErrorModeScope(const ErrorModeScope&) = delete;
+    ErrorModeScope& operator=(const ErrorModeScope&) = delete;
+
+private:
+    UINT old_;
+};
+
+int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
+    // Asks the dialog to select the initial computer once it stands.
+    if (message == BFFM_INITIALIZED && data != 0) {
+        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
+    }
+    return 0;
+}
+static_assert(BFFM_INITIALIZED == 1 && BFFM_SETSELECTIONA == 0x466);
+
+std::string LocaleText(LCTYPE type) {
+    char buffer[80] = {};
+    int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buffer, sizeof buffer);
+    if (length <= 0) return {};
+    return std::string(buffer, strnlen(buffer, sizeof buffer));
+}
+
+std::string WindowText(HWND window) {
+    int length = GetWindowTextLengthA(window);
+    if (length <= 0) return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    int copied = GetWindowTextA(window, text.data(), length + 1);
+    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    return text;
+}
+
+}  // namespace
+
+Win32UiServices::Win32UiServices(HINSTANCE instance) : instance_(instance) {}
+
+Win32UiServices::~Win32UiServices() {
+    if (balloon_ && IsWindow(balloon_)) DestroyWindow(balloon_);
+}
+
+void Win32UiServices::SetControlWindow(Control control, HWND window) {
+    controls_.at(static_cast<size_t>(control)) = window;
+}
+
+HWND Win32UiServices::ControlWindow(Control control) const {
+    return controls_.at(static_cast<size_t>(control));
+}
+
+void Win32UiServices::UseSystemAnimation() {
+    HWND animation = ControlWindow(Control::Animate1);
+    HMODULE shell = GetModuleHandleA("shell32.dll");
+    if (!shell) return;
+    if (!SendMessageA(animation, ACM_OPENA, reinterpret_cast<WPARAM>(shell),
+                      reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(kShellFindComputerClip)))) {
+        SendMessageA(animation, ACM_OPENA, reinterpret_cast<WPARAM>(shell),
+                     reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(kShellFindComputerClipOld)));
+    }
+}
+
+// Main window and application.
+
+void Win32UiServices::SetWindowCaption(const std::string& text) {
+    SetWindowTextA(main_, text.c_str());
+}
+
+void Win32UiServices::SetApplicationTitle(const std::string& text) { applicationTitle_ = text; }
+
+WindowSize Win32UiServices::OuterSize() {
+    RECT rect{};
+    GetWindowRect(main_, &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+int Win32UiServices::WindowsMajorVersion() {
+    // The version calls of the user mode answer with an old version unless the manifest names
+    // the newer systems; the kernel's own call tells the truth.
+    using RtlGetVersionCall = LONG(WINAPI*)(OSVERSIONINFOW*);
+    if (HMODULE ntdll = GetModuleHandleA("ntdll.dll")) {
+        auto call = reinterpret_cast<RtlGetVersionCall>(
+            reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlGetVersion")));
+        OSVERSIONINFOW info{};
+        info.dwOSVersionInfoSize = sizeof info;
+        if (call && call(&info) == 0) return static_cast<int>(info.dwMajorVersion);
+    }
+    return LOBYTE(LOWORD(GetVersion()));
+}
+
+LongTimeFormat Win32UiServices::UserLongTimeFormat() {
+    LongTimeFormat format;
+    format.leadingZero = LocaleText(LOCALE_ITLZERO) == "1";
+    format.separator = LocaleText(LOCALE_STIME);
+    format.twelveHour = LocaleText(LOCALE_ITIME) == "0";
+    format.markerFirst = LocaleText(LOCALE_ITIMEMARKPOSN) == "1";
+    format.morningMarker = LocaleText(LOCALE_S1159);
+    format.afternoonMarker = LocaleText(LOCALE_S2359);
+    return format;
+}
+
+// Labels, flat buttons, column headers.
+
+void Win32UiServices::SetCaption(Control control, const std::string& text) {
+    HWND window = ControlWindow(control);
+    SetWindowTextA(window, text.c_str());
+    if (control == Control::PcLabel || control == Control::UserLabel ||
+        control == Control::PassLabel) {
+        FitLabelToText(window, text);
+    }
+}
+
+void Win32UiServices::FitLabelToText(HWND label, const std::string& text) {
+    // A label is as wide as its caption, so no caption is cut short whatever the font.
+    HDC context = GetDC(label);
+    if (!context) return;
+    auto font = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
+    HGDIOBJ previous = font ? SelectObject(context, font) : nullptr;
+    RECT extent{};
+    DrawTextA(context, text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
+    if (previous) SelectObject(context, previous);
+    ReleaseDC(label, context);
+    RECT bounds{};
+    GetClientRect(label, &bounds);
+    SetWindowPos(label, nullptr, 0, 0, extent.right - extent.left, bounds.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32UiServices::SetColumnHeader(int column, const std::string& text) {
+    LVCOLUMNA header{};
+    header.mask = LVCF_TEXT;
+    header.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(List(), LVM_SETCOLUMNA, static_cast<WPARAM>(column),
+                 reinterpret_cast<LPARAM>(&header));
+}
+
+void Win32UiServices::EnableControl(Control control, bool enabled) {
+    EnableWindow(ControlWindow(control), enabled ? TRUE : FALSE);
+}
+
+void Win32UiServices::ShowControl(Control control, bool visible) {
+    ShowWindow(ControlWindow(control), visible ? SW_SHOW : SW_HIDE);
+}
+
+void Win32UiServices::SetStatusText(const std::string& text) {
+    HWND status = ControlWindow(Control::StatusBar);
+    SendMessageA(status, SB_SIMPLE, TRUE, 0);
+    SendMessageA(status, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(text.c_str()));
+    // The scan holds the message loop; paint now or the text would show only after it.
+    UpdateWindow(status);
+}
+
+// Combo boxes and the edit box.
+
+std::string Win32UiServices::GetText(Control box) { return WindowText(ControlWindow(box)); }
+
+void Win32UiServices::SetText(Control box, const std::string& text) {
+    SetWindowTextA(ControlWindow(box), text.c_str());
+}
+
+int Win32UiServices::FindEntry(Control box, const std::string& text) {
+    auto found = SendMessageA(ControlWindow(box), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                              reinterpret_cast<LPARAM>(text.c_str()));
+    return found == CB_ERR ? -1 : static_cast<int>(found);
+}
+
+void Win32UiServices::AppendEntry(Control box, const std::string& text) {
+    SendMessageA(ControlWindow(box), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Win32UiServices::MoveEntry(Control box, int from, int to) {
+    HWND combo = ControlWindow(box);
+    auto length = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(from), 0);
+    if (length == CB_ERR) return;
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    auto copied = SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(from),
+                               reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    SendMessageA(combo, CB_DELETESTRING, static_cast<WPARAM>(from), 0);
+    SendMessageA(combo, CB_INSERTSTRING, static_cast<WPARAM>(to),
+                 reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Win32UiServices::SelectEntry(Control box, int index) {
+    SendMessageA(ControlWindow(box), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+// The report list.
+
+void Win32UiServices::DeleteAllRows() { SendMessageA(List(), LVM_DELETEALLITEMS, 0, 0); }
+
+void Win32UiServices::SuspendRedraw() {
+    if (redrawSuspensions_++ == 0) SendMessageA(List(), WM_SETREDRAW, FALSE, 0);
+}
+
+void Win32UiServices::ResumeRedraw() {
+    if (redrawSuspensions_ == 0) return;
+    if (--redrawSuspensions_ == 0) {
+        SendMessageA(List(), WM_SETREDRAW, TRUE, 0);
+        // The header inside the list is repainted too.
+        RedrawWindow(List(), nullptr, nullptr,
+                     RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
+}
+
+void Win32UiServices::AppendRow(const std::vector<std::string>& cells, intptr_t itemData) {
+    HWND list = List();
+    static const std::string kEmpty;
+    const std::string& caption = cells.empty() ? kEmpty : cells.front();
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<char*>(caption.c_str());
+    item.lParam = itemData;
+    auto index = SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (index == -1) throw std::runtime_error("The list refused a new row.");
+    for (size_t column = 1; column < cells.size(); ++column) {
+        LVITEMA cell{};
+        cell.iSubItem = static_cast<int>(column);
+        cell.pszText = const_cast<char*>(cells[column].c_str());
+        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(&cell));
+    }
+}
+
+std::optional<intptr_t> Win32UiServices::SelectedRow() {
+    HWND list = List();
+    auto index = SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                              MAKELPARAM(LVNI_SELECTED, 0));
+    if (index < 0) return std::nullopt;
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = static_cast<int>(index);
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return std::nullopt;
+    return item.lParam;
+}
+
+int CALLBACK Win32UiServices::CompareTrampoline(LPARAM item1, LPARAM item2, LPARAM compare) {
+    return (*reinterpret_cast<const RowComparison*>(compare))(item1, item2);
+}
+
+void Win32UiServices::SortRows(const RowComparison& compare) {
+    SendMessageA(List(), LVM_SORTITEMS, reinterpret_cast<WPARAM>(&compare),
+                 reinterpret_cast<LPARAM>(&CompareTrampoline));
+}
+
+int Win32UiServices::ColumnMinWidth(int column) {
+    LVCOLUMNA info{};
+    info.mask = LVCF_MINWIDTH;
+    if (SendMessageA(List(), LVM_GETCOLUMNA, static_cast<WPARAM>(column),
+                     reinterpret_cast<LPARAM>(&info)) &&
+        info.cxMin == columnMinWidths_.at(static_cast<size_t>(column))) {
+        return info.cxMin;
+    }
+    // A list that does not keep the minimum width answers from the copy.
+    return columnMinWidths_.at(static_cast<size_t>(column));
+}
+
+void Win32UiServices::SetColumnMinWidth(int column, int width) {
+    columnMinWidths_.at(static_cast<size_t>(column)) = width;
+    LVCOLUMNA info{};
+    info.mask = LVCF_MINWIDTH;
+    info.cxMin = width;
+    SendMessageA(List(), LVM_SETCOLUMNA, static_cast<WPARAM>(column),
+                 reinterpret_cast<LPARAM>(&info));
+}
+
+// The busy animation.
+
+void Win32UiServices::UseAnimationResource(int resourceId) {
+    SendMessageA(ControlWindow(Control::Animate1), ACM_OPENA, reinterpret_cast<WPARAM>(instance_),
+                 reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(resourceId)));
+}
+
+void Win32UiServices::PlayAnimation(bool playing) {
+    HWND animation = ControlWindow(Control::Animate1);
+    if (playing) {
+        SendMessageA(animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+    } else {
+        SendMessageA(animation, ACM_STOP, 0, 0);
+    }
+}
+
+// The details balloon.
+
+void Win32UiServices::CreateBalloonWindow() {
+    balloon_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, kBalloonStyle, 0, 0, 0, 0,
+                               main_, nullptr, instance_, nullptr);
+    if (balloon_) {
+        SetWindowPos(balloon_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
+void Win32UiServices::SetBalloonTitle(int icon, const std::string& title) {
+    SendMessageA(balloon_, TTM_SETTITLEA, static_cast<WPARAM>(icon),
+                 reinterpret_cast<LPARAM>(title.c_str()));
+}
+
+void Win32UiServices::SetBalloonDelays(int milliseconds) {
+    for (WPARAM which : {TTDT_INITIAL, TTDT_AUTOPOP, TTDT_RESHOW}) {
+        SendMessageA(balloon_, TTM_SETDELAYTIME, which, MAKELPARAM(milliseconds, 0));
+    }
+}
+
+void Win32UiServices::ActivateBalloon(bool active) {
+    SendMessageA(balloon_, TTM_ACTIVATE, active ? TRUE : FALSE, 0);
+}
+
+void Win32UiServices::AddBalloonTool(const std::string& text) {
+    balloonText_ = text;
+    balloonTool_ = TTTOOLINFOA{};
+    balloonTool_.cbSize = kBalloonToolSize;
+    balloonTool_.uFlags = kBalloonToolFlags;
+    balloonTool_.hwnd = List();
+    balloonTool_.uId = reinterpret_cast<UINT_PTR>(List());
+    balloonTool_.lpszText = balloonText_.data();
+    balloonTool_.lParam = 0;
+    SendMessageA(balloon_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&balloonTool_));
+}
+
+void Win32UiServices::RemoveBalloonTool() {
+    if (!balloon_) return;
+    SendMessageA(balloon_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&balloonTool_));
+}
+
+void Win32UiServices::PopupBalloon() { SendMessageA(balloon_, TTM_POPUP, 0, 0); }
+
+void Win32UiServices::HideBalloon() {
+    if (balloon_) ShowWindow(balloon_, SW_HIDE);
+}
+
+void Win32UiServices::DestroyBalloonWindow() {
+    if (balloon_) DestroyWindow(balloon_);
+    balloon_ = nullptr;
+}
+
+void Win32UiServices::HookListView() {
+    HWND list = List();
+    if (oldListViewProc_ || !list) return;
+    SetPropA(list, kServicesProperty, this);
+    oldListViewProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32UiServices::ListViewProc)));
+}
+
+LRESULT CALLBACK Win32UiServices::ListViewProc(HWND window, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
+    auto* self = static_cast<Win32UiServices*>(GetPropA(window, kServicesProperty));
+    if (!self) return DefWindowProcA(window, message, wParam, lParam);
+    WNDPROC previous = self->oldListViewProc_;
+    if (message == WM_NOTIFY && lParam != 0 && self->balloon_) {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->hwndFrom == self->balloon_ && self->onBalloonNotification_) {
+            self->onBalloonNotification_(static_cast<int>(header->code));
+        }
+    }
+    if (message == WM_NCDESTROY) {
+        RemovePropA(window, kServicesProperty);
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        self->oldListViewProc_ = nullptr;
+    }
+    return CallWindowProcA(previous, window, message, wParam, lParam);
+}
+
+// Modal boxes.
+
+void Win32UiServices::ShowMessage(const std::string& text) {
+    MessageBoxA(main_, text.c_str(), applicationTitle_.c_str(), MB_OK);
+}
+
+void Win32UiServices::ShowErrorBox(const std::string& text, const std::string& caption) {
+    MessageBoxA(main_, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+}
+
+// The shell.
+
+void Win32UiServices::ShellOpen(const char* verb, const std::string& address) {
+    ShellExecuteA(main_, verb, address.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+std::string Win32UiServices::BrowseForComputer(const std::string& title,
+                                               const std::string& initialSelection) {
+    std::string result;
+    Microsoft::WRL::ComPtr<IMalloc> allocator;
+    if (FAILED(SHGetMalloc(allocator.GetAddressOf())) || !allocator) return result;
+
+    ShellBlock buffer(allocator.Get(), allocator->Alloc(kDisplayNameBufferSize));
+    if (!buffer.get()) return result;
+    static_cast<char*>(buffer.get())[0] = '\0';
+
+    // When the network neighbourhood cannot be had, the root stays empty: the desktop.
+    LPITEMIDLIST rootList = nullptr;
+    SHGetSpecialFolderLocation(main_, CSIDL_NETWORK, &rootList);
+    ShellBlock root(allocator.Get(), rootList);
+
+    BROWSEINFOA settings{};
+    settings.hwndOwner = main_;
+    settings.pidlRoot = rootList;
+    settings.pszDisplayName = static_cast<char*>(buffer.get());
+    settings.lpszTitle = title.c_str();
+    settings.ulFlags = BIF_BROWSEFORCOMPUTER | BIF_NEWDIALOGSTYLE;
+    if (!initialSelection.empty()) {
+        settings.lpfn = &BrowseCallback;
+        settings.lParam = reinterpret_cast<LPARAM>(initialSelection.c_str());
+    }
+    static_assert((BIF_BROWSEFORCOMPUTER | BIF_NEWDIALOGSTYLE) == 0x1040 && CSIDL_NETWORK == 18);
+
+    LPITEMIDLIST chosen = nullptr;
+    {
+        ErrorModeScope failCriticalErrors(SEM_FAILCRITICALERRORS);
+        chosen = SHBrowseForFolderA(&settings);
+    }
+    if (chosen) {
+        ShellBlock chosenList(allocator.Get(), chosen);
+        const char* name = static_cast<const char*>(buffer.get());
+        result.assign(name, strnlen(name, kDisplayNameBufferSize));
+    }
+    return result;
+}
+
+void Win32UiServices::Beep() { MessageBeep(MB_OK); }
+
+uint32_t Win32UiServices::TickCount() { return GetTickCount(); }
+
+}  // namespace brisklow

@@ -1,0 +1,115 @@
+#pragma once
+// The user-interface services of the main window over Win32 and the common controls (version 6).
+// Every call is an ANSI ("A") call: the program's texts are Windows-1252 bytes.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "platform/UiServices.h"
+
+namespace brisklow {
+
+class Win32UiServices final : public UiServices {
+public:
+    explicit Win32UiServices(HINSTANCE instance);
+    ~Win32UiServices() override;
+    Win32UiServices(const Win32UiServices&) = delete;
+    Win32UiServices& operator=(const Win32UiServices&) = delete;
+
+    // The window tells the services its handles as it creates them.
+    void SetMainWindow(HWND window) { main_ = window; }
+    void SetControlWindow(Control control, HWND window);
+    HWND MainWindow() const { return main_; }
+    HWND ControlWindow(Control control) const;
+    HWND BalloonWindow() const { return balloon_; }
+    const std::string& ApplicationTitle() const { return applicationTitle_; }
+
+    // Where the list's procedure (HookListView) hands the codes of the balloon's notifications.
+    void SetBalloonNotificationHandler(std::function<void(int code)> handler) {
+        onBalloonNotification_ = std::move(handler);
+    }
+    // Opens the system's find-computer clip in the animation control; the clip it plays until a
+    // resource of the program is chosen.
+    void UseSystemAnimation();
+
+    // UiServices.
+    void SetWindowCaption(const std::string& text) override;
+    void SetApplicationTitle(const std::string& text) override;
+    WindowSize OuterSize() override;
+    int WindowsMajorVersion() override;
+    LongTimeFormat UserLongTimeFormat() override;
+
+    void SetCaption(Control control, const std::string& text) override;
+    void SetColumnHeader(int column, const std::string& text) override;
+    void EnableControl(Control control, bool enabled) override;
+    void ShowControl(Control control, bool visible) override;
+
+    void SetStatusText(const std::string& text) override;
+
+    std::string GetText(Control box) override;
+    void SetText(Control box, const std::string& text) override;
+    int FindEntry(Control box, const std::string& text) override;
+    void AppendEntry(Control box, const std::string& text) override;
+    void MoveEntry(Control box, int from, int to) override;
+    void SelectEntry(Control box, int index) override;
+
+    void DeleteAllRows() override;
+    void SuspendRedraw() override;
+    void ResumeRedraw() override;
+    void AppendRow(const std::vector<std::string>& cells, intptr_t itemData) override;
+    std::optional<intptr_t> SelectedRow() override;
+    void SortRows(const RowComparison& compare) override;
+    int ColumnMinWidth(int column) override;
+    void SetColumnMinWidth(int column, int width) override;
+
+    void UseAnimationResource(int resourceId) override;
+    void PlayAnimation(bool playing) override;
+
+    void CreateBalloonWindow() override;
+    void SetBalloonTitle(int icon, const std::string& title) override;
+    void SetBalloonDelays(int milliseconds) override;
+    void ActivateBalloon(bool active) override;
+    void AddBalloonTool(const std::string& text) override;
+    void RemoveBalloonTool() override;
+    void PopupBalloon() override;
+    void HideBalloon() override;
+    void DestroyBalloonWindow() override;
+    void HookListView() override;
+
+    void ShowMessage(const std::string& text) override;
+    void ShowErrorBox(const std::string& text, const std::string& caption) override;
+
+    void ShellOpen(const char* verb, const std::string& address) override;
+    std::string BrowseForComputer(const std::string& title,
+                                  const std::string& initialSelection) override;
+    void Beep() override;
+
+    uint32_t TickCount() override;
+
+private:
+    static LRESULT CALLBACK ListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static void FitLabelToText(HWND label, const std::string& text);
+    static int CALLBACK CompareTrampoline(LPARAM item1, LPARAM item2, LPARAM compare);
+    HWND List() const { return ControlWindow(Control::ListView1); }
+
+    HINSTANCE instance_;
+    HWND main_ = nullptr;
+    std::array<HWND, 13> controls_{};
+    HWND balloon_ = nullptr;
+    WNDPROC oldListViewProc_ = nullptr;
+    std::function<void(int)> onBalloonNotification_;
+    std::string applicationTitle_;
+    int redrawSuspensions_ = 0;
+    // The list keeps the column minimum widths itself where it can; this copy answers where it
+    // does not (see ColumnMinWidth).
+    std::array<int, 10> columnMinWidths_{};
+    // The balloon's one tool; its text must outlive the tool.
+    std::string balloonText_;
+    TTTOOLINFOA balloonTool_{};
+};
+
+}  // namespace brisklow

@@ -1,0 +1,79 @@
+// The program's entry: COM for this thread, the common controls, the window and its message loop.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "inventory/WmiAccess.h"
+#include "platform/Win32UiServices.h"
+#include "ui/BrisklowUnit.h"
+#include "ui/MainWindow.h"
+
+#if __has_include("inventory/ComWmiAccess.h")
+#include "inventory/ComWmiAccess.h"
+#define BRISKLOW_HAVE_COM_WMI 1
+#endif
+
+namespace {
+
+// COM for the user-interface thread, in a single-threaded apartment, for the whole run.
+class ComApartment {
+public:
+    ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() {
+        if (initialised_) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool initialised_;
+};
+
+#ifndef BRISKLOW_HAVE_COM_WMI
+// Without the COM access every scan reports that WMI cannot be reached.
+class NoWmiAccess : public brisklow::WmiAccess {
+public:
+    std::unique_ptr<brisklow::WmiLocator> CreateLocator() override {
+        throw std::runtime_error("WMI is not available.");
+    }
+};
+#endif
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    ComApartment apartment;
+
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_ANIMATE_CLASS |
+                     ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
+    InitCommonControlsEx(&controls);
+
+#ifdef BRISKLOW_HAVE_COM_WMI
+    brisklow::ComWmiAccess wmi;
+#else
+    NoWmiAccess wmi;
+#endif
+    brisklow::Win32UiServices ui(instance);
+    brisklow::TForm1 form(ui, wmi);
+    brisklow::MainWindow window(instance, ui, form);
+    ui.SetBalloonNotificationHandler([&form](int code) { form.BalloonNotification(code); });
+    if (!window.Create(showCommand)) return 1;
+
+    MSG message{};
+    BOOL got = 0;
+    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+        // The dialog manager moves the focus with Tab and clicks the scan button on its
+        // accelerator key.
+        HWND main = window.Handle();
+        if (main && IsDialogMessageA(main, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return got < 0 ? 1 : static_cast<int>(message.wParam);
+}

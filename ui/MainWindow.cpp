@@ -1,0 +1,431 @@
+#include "ui/MainWindow.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "ui/FormLayout.h"
+
+#if __has_include("ResourceIds.h")
+#include "ResourceIds.h"
+#define BRISKLOW_HAVE_RESOURCES 1
+#endif
+
+namespace brisklow {
+namespace {
+
+// Control identifiers: above the dialog manager's IDOK and IDCANCEL, which it sends for Enter and
+// Escape.
+constexpr int kFirstControlId = 100;
+
+int ControlId(Control control) { return kFirstControlId + static_cast<int>(control); }
+
+// Character height of the window's font: 8 points at 96 pixels per inch.
+constexpr int kFontHeight = -11;
+
+// The colour that marks the button pictures' background.
+constexpr COLORREF kPictureTransparency = RGB(255, 0, 255);
+
+const ControlLayout& LayoutOf(Control control) {
+    for (const ControlLayout& layout : kFormControls) {
+        if (layout.control == control) return layout;
+    }
+    return kFormControls.front();
+}
+
+// Paints the pictures' transparency colour in the button face, so the pictures sit on the
+// button like drawn on it.
+void BlendIntoButtonFace(HBITMAP picture) {
+    DIBSECTION section{};
+    if (GetObjectA(picture, sizeof section, &section) != sizeof section) return;
+    const BITMAP& bitmap = section.dsBm;
+    if (bitmap.bmBitsPixel != 24 || !bitmap.bmBits) return;
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    auto* rows = static_cast<BYTE*>(bitmap.bmBits);
+    for (int y = 0; y < bitmap.bmHeight; ++y) {
+        BYTE* pixel = rows + static_cast<ptrdiff_t>(y) * bitmap.bmWidthBytes;
+        for (int x = 0; x < bitmap.bmWidth; ++x, pixel += 3) {
+            // Stored blue, green, red.
+            if (RGB(pixel[2], pixel[1], pixel[0]) == kPictureTransparency) {
+                pixel[0] = GetBValue(face);
+                pixel[1] = GetGValue(face);
+                pixel[2] = GetRValue(face);
+            }
+        }
+    }
+}
+
+MainWindow* FromWindow(HWND window) {
+    return reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance, Win32UiServices& ui, TForm1& form)
+    : instance_(instance), ui_(ui), form_(form) {}
+
+MainWindow::~MainWindow() {
+    if (window_ && IsWindow(window_)) DestroyWindow(window_);
+    for (HBITMAP picture : pictures_) DeleteObject(picture);
+    if (font_) DeleteObject(font_);
+}
+
+bool MainWindow::Create(int showCommand) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = &MainWindow::WindowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the arrow
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    windowClass.lpszClassName = kClassName;
+#ifdef BRISKLOW_HAVE_RESOURCES
+    windowClass.hIcon = static_cast<HICON>(
+        LoadImageA(instance_, MAKEINTRESOURCEA(IDI_BRISKLOW), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+    windowClass.hIconSm = static_cast<HICON>(
+        LoadImageA(instance_, MAKEINTRESOURCEA(IDI_BRISKLOW), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+#endif
+    if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        return false;
+    }
+
+    RECT workArea{};
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0)) {
+        GetWindowRect(GetDesktopWindow(), &workArea);
+    }
+    const int left = workArea.left + (workArea.right - workArea.left - kFormOuterWidth) / 2;
+    const int top = workArea.top + (workArea.bottom - workArea.top - kFormOuterHeight) / 2;
+
+    // The caption comes from the form's FormCreate.
+    window_ = CreateWindowExA(0, kClassName, "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top,
+                              kFormOuterWidth, kFormOuterHeight, nullptr, nullptr, instance_,
+                              this);
+    if (!window_) return false;
+    ShowWindow(window_, showCommand);
+    UpdateWindow(window_);
+    return true;
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_ = window;
+        self->ui_.SetMainWindow(window);
+    }
+    MainWindow* self = FromWindow(window);
+    if (!self) return DefWindowProcA(window, message, wParam, lParam);
+    LRESULT result = self->HandleMessage(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        self->window_ = nullptr;
+    }
+    return result;
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            CreateControls();
+            form_.FormCreate();
+            return 0;
+        case WM_SIZE:
+            if (wParam != SIZE_MINIMIZED) LayOut(LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            BeginPaint(window_, &paint);
+            EndPaint(window_, &paint);
+            // After EndPaint: the first paint scans, and the window must stand painted meanwhile.
+            form_.Paint();
+            return 0;
+        }
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(window_, focus)) focusToRestore_ = focus;
+                form_.FormDeactivate();
+            } else {
+                HWND focus = focusToRestore_ && IsWindow(focusToRestore_)
+                                 ? focusToRestore_
+                                 : ui_.ControlWindow(Control::PcComboBox);
+                if (!HIWORD(wParam)) SetFocus(focus);
+            }
+            return 0;
+        case WM_ACTIVATEAPP:
+            if (!wParam) form_.FormDeactivate();
+            return 0;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_NOTIFY:
+            if (lParam) OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+            return 0;
+        case WM_CLOSE:
+            form_.FormClose();
+            DestroyWindow(window_);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcA(window_, message, wParam, lParam);
+    }
+}
+
+HWND MainWindow::CreateControl(Control control, DWORD exStyle, const char* className, DWORD style,
+                               int height) {
+    const ControlLayout& layout = LayoutOf(control);
+    HWND handle = CreateWindowExA(exStyle, className, "", WS_CHILD | style, layout.left, layout.top,
+                                  layout.width, height, window_,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(control))),
+                                  instance_, nullptr);
+    SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    ui_.SetControlWindow(control, handle);
+    return handle;
+}
+
+void MainWindow::CreateControls() {
+    font_ = CreateFontA(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_DONTCARE, "MS Shell Dlg");
+
+    for (const ControlLayout& layout : kFormControls) {
+        const Control control = layout.control;
+        switch (control) {
+            case Control::PcLabel:
+            case Control::UserLabel:
+            case Control::PassLabel:
+                CreateControl(control, 0, "Static", WS_VISIBLE | SS_LEFT, layout.height);
+                break;
+            case Control::DirButton:
+            case Control::InfoButton:
+            case Control::GoogleButton:
+            case Control::StartButton: {
+                // Flat buttons take no focus: no tab stop, and a click hands the focus back.
+                HWND button = CreateControl(control, 0, "Button",
+                                            WS_VISIBLE | BS_PUSHBUTTON | BS_FLAT, layout.height);
+                SetWindowSubclass(button, &MainWindow::FlatButtonProc, 1,
+                                  reinterpret_cast<DWORD_PTR>(this));
+#ifdef BRISKLOW_HAVE_RESOURCES
+                const int picture = control == Control::DirButton      ? IDB_DIRBUTTON
+                                    : control == Control::InfoButton   ? IDB_INFOBUTTON
+                                    : control == Control::GoogleButton ? IDB_GOOGLEBUTTON
+                                                                       : IDB_STARTBUTTON;
+                AddButtonPicture(button, picture);
+#endif
+                break;
+            }
+            case Control::PasswordEdit: {
+                HWND edit = CreateControl(control, WS_EX_CLIENTEDGE, "Edit",
+                                          WS_VISIBLE | WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL,
+                                          layout.height);
+                SendMessageA(edit, EM_SETPASSWORDCHAR, '*', 0);
+                ListenToKeys(edit);
+                break;
+            }
+            case Control::StatusBar: {
+                // Placed by LayOut along the bottom edge at its own height, not by itself.
+                HWND status = CreateControl(
+                    control, 0, STATUSCLASSNAMEA,
+                    WS_VISIBLE | SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN, layout.height);
+                SendMessageA(status, SB_SIMPLE, TRUE, 0);
+                break;
+            }
+            case Control::PcComboBox: {
+                HWND combo = CreateControl(control, 0, "ComboBox",
+                                           WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN |
+                                               CBS_AUTOHSCROLL,
+                                           layout.height);
+                SendMessageA(combo, CB_SETMINVISIBLE, kPcComboBoxDropDownCount, 0);
+                ListenToKeys(combo);
+                break;
+            }
+            case Control::Animate1: {
+                // No timer style: the control plays on a thread of its own, so the clip keeps
+                // moving while the scan holds this thread.
+                HWND animation =
+                    CreateControl(control, 0, ANIMATE_CLASSA, ACS_TRANSPARENT, layout.height);
+                (void)animation;
+                ui_.UseSystemAnimation();
+                break;
+            }
+            case Control::UserComboBox: {
+                // The simple kind, as tall as its edit: no list shows, the arrow keys step
+                // through the entries.
+                HWND combo = CreateControl(control, 0, "ComboBox",
+                                           WS_VISIBLE | WS_TABSTOP | CBS_SIMPLE | CBS_AUTOHSCROLL,
+                                           layout.height);
+                SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Administrator"));
+                // What is left of its list below the edit would only draw a stray line.
+                COMBOBOXINFO parts{};
+                parts.cbSize = sizeof parts;
+                if (GetComboBoxInfo(combo, &parts) && parts.hwndList) {
+                    ShowWindow(parts.hwndList, SW_HIDE);
+                }
+                ListenToKeys(combo);
+                break;
+            }
+            case Control::ListView1: {
+                // Clipping its children keeps the list's own painting off its column headers.
+                HWND list = CreateControl(control, WS_EX_CLIENTEDGE, WC_LISTVIEWA,
+                                          WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN |
+                                              LVS_REPORT | LVS_SINGLESEL,
+                                          layout.height);
+                SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                             LVS_EX_FULLROWSELECT);
+                int index = 0;
+                for (const ColumnLayout& column : kListColumns) {
+                    LVCOLUMNA info{};
+                    info.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+                    info.fmt = column.rightAligned ? LVCFMT_RIGHT : LVCFMT_LEFT;
+                    info.cx = column.width;
+                    info.pszText = const_cast<char*>("");
+                    info.iSubItem = index;
+                    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
+                                 reinterpret_cast<LPARAM>(&info));
+                    ++index;
+                }
+                break;
+            }
+        }
+    }
+    ArrangeTabOrder();
+}
+
+void MainWindow::AddButtonPicture(HWND button, int bitmapId) {
+    auto picture = static_cast<HBITMAP>(LoadImageA(instance_, MAKEINTRESOURCEA(bitmapId),
+                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!picture) return;
+    BlendIntoButtonFace(picture);
+    pictures_.push_back(picture);
+    SendMessageA(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+}
+
+void MainWindow::ListenToKeys(HWND inputWindow) {
+    HWND target = inputWindow;
+    COMBOBOXINFO combo{};
+    combo.cbSize = sizeof combo;
+    // A combo box's keys arrive at the edit inside it.
+    if (GetComboBoxInfo(inputWindow, &combo) && combo.hwndItem) target = combo.hwndItem;
+    SetWindowSubclass(target, &MainWindow::InputBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void MainWindow::ArrangeTabOrder() {
+    // The keyboard focus walks the window's children in their stacking order.
+    HWND previous = HWND_TOP;
+    for (Control control :
+         {Control::PcComboBox, Control::PasswordEdit, Control::ListView1, Control::UserComboBox}) {
+        HWND handle = ui_.ControlWindow(control);
+        SetWindowPos(handle, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = handle;
+    }
+}
+
+void MainWindow::LayOut(int clientWidth, int clientHeight) {
+    const int dx = clientWidth - kDesignClientWidth;
+    const int dy = clientHeight - kDesignClientHeight;
+    for (const ControlLayout& layout : kFormControls) {
+        HWND handle = ui_.ControlWindow(layout.control);
+        if (!handle) continue;
+        if (layout.control == Control::StatusBar) {
+            MoveWindow(handle, 0, clientHeight - kStatusBarHeight, clientWidth, kStatusBarHeight,
+                       TRUE);
+            continue;
+        }
+        if (!(layout.anchors & (kAnchorRight | kAnchorBottom))) continue;  // stays put
+        int left = layout.left;
+        int top = layout.top;
+        int width = layout.width;
+        int height = layout.height;
+        if (layout.anchors & kAnchorRight) {
+            if (layout.anchors & kAnchorLeft) {
+                width += dx;
+            } else {
+                left += dx;
+            }
+        }
+        if (layout.anchors & kAnchorBottom) {
+            if (layout.anchors & kAnchorTop) {
+                height += dy;
+            } else {
+                top += dy;
+            }
+        }
+        MoveWindow(handle, left, top, width, height, TRUE);
+    }
+}
+
+void MainWindow::OnCommand(int id, int code) {
+    if (code != BN_CLICKED) return;
+    if (id == ControlId(Control::StartButton)) {
+        form_.StartButtonClick();
+    } else if (id == ControlId(Control::GoogleButton)) {
+        form_.GoogleButtonClick();
+    } else if (id == ControlId(Control::InfoButton)) {
+        form_.InfoButtonClick();
+    } else if (id == ControlId(Control::DirButton)) {
+        form_.DirButtonClick();
+    }
+}
+
+void MainWindow::OnNotify(const NMHDR& header) {
+    if (header.hwndFrom == ui_.ControlWindow(Control::ListView1)) {
+        switch (header.code) {
+            case NM_CLICK: form_.ListView1Click(); break;
+            case NM_DBLCLK: form_.GoogleButtonClick(); break;
+            case LVN_COLUMNCLICK:
+                form_.ListView1ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+                break;
+            default: break;
+        }
+    } else if (header.hwndFrom == ui_.ControlWindow(Control::StatusBar) &&
+               header.code == NM_CLICK) {
+        form_.StatusBarClick();
+    }
+}
+
+LRESULT CALLBACK MainWindow::InputBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR id, DWORD_PTR self) {
+    switch (message) {
+        case WM_GETDLGCODE: {
+            LRESULT code = DefSubclassProc(window, message, wParam, lParam);
+            // Enter belongs to the box: the window's message loop must not turn it into the
+            // default-button command of the dialog manager.
+            const auto* pending = reinterpret_cast<const MSG*>(lParam);
+            if (pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN) {
+                code |= DLGC_WANTMESSAGE;
+            }
+            return code;
+        }
+        case WM_KEYDOWN:
+            reinterpret_cast<MainWindow*>(self)->form_.PcEditKeyDown(static_cast<int>(wParam));
+            break;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(window, &MainWindow::InputBoxProc, id);
+            break;
+        default: break;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK MainWindow::FlatButtonProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+    switch (message) {
+        case WM_SETFOCUS: {
+            // Hand the focus back to where it was, the way a flat button never holds it.
+            auto previous = reinterpret_cast<HWND>(wParam);
+            SetFocus(previous && IsWindow(previous) ? previous : GetParent(window));
+            return 0;
+        }
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(window, &MainWindow::FlatButtonProc, id);
+            break;
+        default: break;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace brisklow

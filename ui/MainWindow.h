@@ -1,0 +1,55 @@
+#pragma once
+// The program's one window on Win32: creates the controls of the form layout, keeps them in place
+// when the window is resized, and hands every user event to TForm1.
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/Win32UiServices.h"
+#include "ui/BrisklowUnit.h"
+
+namespace brisklow {
+
+class MainWindow {
+public:
+    static constexpr const char* kClassName = "BrisklowMainWindow";
+
+    MainWindow(HINSTANCE instance, Win32UiServices& ui, TForm1& form);
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Creates the window with its controls (the form's FormCreate runs in there), centred on the
+    // desktop, and shows it. False when the window cannot be created.
+    bool Create(int showCommand);
+    HWND Handle() const { return window_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK InputBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK FlatButtonProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam, UINT_PTR id, DWORD_PTR self);
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateControls();
+    HWND CreateControl(Control control, DWORD exStyle, const char* className, DWORD style,
+                       int height);
+    void AddButtonPicture(HWND button, int bitmapId);
+    void ListenToKeys(HWND inputWindow);
+    void ArrangeTabOrder();
+    void LayOut(int clientWidth, int clientHeight);
+    void OnCommand(int id, int code);
+    void OnNotify(const NMHDR& header);
+
+    HINSTANCE instance_;
+    Win32UiServices& ui_;
+    TForm1& form_;
+    HWND window_ = nullptr;
+    HFONT font_ = nullptr;
+    std::vector<HBITMAP> pictures_;
+    // The control that had the focus when the window lost activation; it gets it back.
+    HWND focusToRestore_ = nullptr;
+};
+
+}  // namespace brisklow
