@@ -22,6 +22,7 @@ class UnknownDouble : public Interface {
 public:
     explicit UnknownDouble(std::shared_ptr<FakeWmi> fake) : fake_(std::move(fake)) {
         ++fake_->liveObjects;
+        if (fake_->observer) fake_->observer->ObjectCreated();
     }
     UnknownDouble(const UnknownDouble&) = delete;
     UnknownDouble& operator=(const UnknownDouble&) = delete;
@@ -45,7 +46,10 @@ public:
         const ULONG left = --references_;
         if (left == 0) {
             --fake_->liveObjects;
+            // Told after the double is gone: a live count of zero means every double is deleted.
+            const std::shared_ptr<FakeWmiObserver> observer = fake_->observer;
             delete this;
+            if (observer) observer->ObjectReleased();
         }
         return left;
     }

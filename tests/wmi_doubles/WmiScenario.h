@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -54,6 +55,10 @@ inline constexpr HRESULT kWbemFailed = static_cast<HRESULT>(0x80041001);
 
 struct Scenario {
     std::vector<FakeProcess> processes;
+    // Processes made on demand after the listed ones, for lists too long to hold ready-made:
+    // `makeProcess` is called with the overall index of each one the enumerator hands out.
+    size_t madeProcessCount = 0;
+    std::function<FakeProcess(size_t index)> makeProcess;
     std::vector<FakeFailure> failures;
     // The enumerator answers WBEM_E_FAILED instead of handing out more than this many items.
     std::optional<size_t> enumFailAfter;
