@@ -304,17 +304,14 @@ void Win32UiServices::SortRows(const RowComparison& compare) {
 int Win32UiServices::ColumnMinWidth(int column) {
     LVCOLUMNA info{};
     info.mask = LVCF_MINWIDTH;
-    if (SendMessageA(List(), LVM_GETCOLUMNA, static_cast<WPARAM>(column),
-                     reinterpret_cast<LPARAM>(&info)) &&
-        info.cxMin == columnMinWidths_.at(static_cast<size_t>(column))) {
-        return info.cxMin;
+    if (!SendMessageA(List(), LVM_GETCOLUMNA, static_cast<WPARAM>(column),
+                      reinterpret_cast<LPARAM>(&info))) {
+        return 0;
     }
-    // A list that does not keep the minimum width answers from the copy.
-    return columnMinWidths_.at(static_cast<size_t>(column));
+    return info.cxMin;
 }
 
 void Win32UiServices::SetColumnMinWidth(int column, int width) {
-    columnMinWidths_.at(static_cast<size_t>(column)) = width;
     LVCOLUMNA info{};
     info.mask = LVCF_MINWIDTH;
     info.cxMin = width;

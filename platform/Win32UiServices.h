@@ -104,9 +104,6 @@ private:
     std::function<void(int)> onBalloonNotification_;
     std::string applicationTitle_;
     int redrawSuspensions_ = 0;
-    // The list keeps the column minimum widths itself where it can; this copy answers where it
-    // does not (see ColumnMinWidth).
-    std::array<int, 10> columnMinWidths_{};
     // The balloon's one tool; its text must outlive the tool.
     std::string balloonText_;
     TTTOOLINFOA balloonTool_{};

@@ -14,12 +14,6 @@
 namespace brisklow {
 namespace {
 
-// Control identifiers: above the dialog manager's IDOK and IDCANCEL, which it sends for Enter and
-// Escape.
-constexpr int kFirstControlId = 100;
-
-int ControlId(Control control) { return kFirstControlId + static_cast<int>(control); }
-
 // Character height of the window's font: 8 points at 96 pixels per inch.
 constexpr int kFontHeight = -11;
 

@@ -10,6 +10,11 @@
 
 namespace brisklow {
 
+// Each control's identifier. They stand above the dialog manager's IDOK and IDCANCEL, which the
+// message loop's dialog handling sends for Enter and Escape.
+inline constexpr int kFirstControlId = 100;
+constexpr int ControlId(Control control) { return kFirstControlId + static_cast<int>(control); }
+
 class MainWindow {
 public:
     static constexpr const char* kClassName = "BrisklowMainWindow";

@@ -1,0 +1,190 @@
+#include "tests/e2e/RunningProgram.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+#include <thread>
+
+namespace brisklow::e2e {
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+std::string ClassOf(HWND window) {
+    char name[256] = {};
+    int length = GetClassNameA(window, name, sizeof name);
+    return std::string(name, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+std::string TextOf(HWND window) {
+    char text[1024] = {};
+    int length = GetWindowTextA(window, text, sizeof text);
+    return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+RECT RectIn(HWND window, HWND reference) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    MapWindowPoints(nullptr, reference, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+RemoteBlock::RemoteBlock(HANDLE process, size_t size)
+    : process_(process),
+      address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {
+    if (!address_) throw std::runtime_error("VirtualAllocEx failed");
+}
+
+RemoteBlock::~RemoteBlock() { VirtualFreeEx(process_, address_, 0, MEM_RELEASE); }
+
+void RemoteBlock::Write(const void* data, size_t size, size_t offset) {
+    SIZE_T written = 0;
+    if (!WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &written) ||
+        written != size) {
+        throw std::runtime_error("WriteProcessMemory failed");
+    }
+}
+
+void RemoteBlock::Read(void* data, size_t size, size_t offset) const {
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process_, static_cast<const char*>(address_) + offset, data, size,
+                           &read) ||
+        read != size) {
+        throw std::runtime_error("ReadProcessMemory failed");
+    }
+}
+
+std::string ProgramPath() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path);
+    for (int up = 0; up < 3; ++up) folder.erase(folder.find_last_of("\\/"));
+    return folder + "\\Brisklow.exe";
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    const char* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<WindowSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search.processId && ClassOf(window) == search.className &&
+        IsWindowVisible(window)) {
+        search.found.push_back(window);
+    }
+    return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD processId, const char* className) {
+    WindowSearch search{processId, className, {}};
+    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+RunningProgram::RunningProgram() {
+    std::string command = "\"" + ProgramPath() + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info_)) {
+        throw std::runtime_error("cannot start " + command);
+    }
+    WaitUntil([this] {
+        auto windows = TopLevelWindows(info_.dwProcessId, "BrisklowMainWindow");
+        if (windows.empty()) return false;
+        main_ = windows.front();
+        return true;
+    });
+    if (!main_) throw std::runtime_error("the main window did not appear");
+}
+
+RunningProgram::~RunningProgram() {
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+        for (HWND box : MessageBoxes()) CloseMessageBox(box);
+        if (main_) PostMessageA(main_, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(info_.hProcess, 15000) != WAIT_OBJECT_0) {
+            TerminateProcess(info_.hProcess, 99);
+            WaitForSingleObject(info_.hProcess, 5000);
+        }
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+std::vector<HWND> RunningProgram::MessageBoxes() const {
+    return TopLevelWindows(info_.dwProcessId, "#32770");
+}
+
+HWND RunningProgram::WaitForMessageBox(const std::string& caption) const {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (HWND box : MessageBoxes()) {
+            if (TextOf(box) == caption) {
+                found = box;
+                return true;
+            }
+        }
+        return false;
+    });
+    return found;
+}
+
+std::vector<std::string> RunningProgram::BoxTexts(HWND box) {
+    std::vector<std::string> texts;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassOf(child) == "Static") texts.push_back(TextOf(child));
+    }
+    return texts;
+}
+
+bool RunningProgram::CloseMessageBox(HWND box) {
+    HWND ok = GetDlgItem(box, IDOK);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+    return WaitUntil([box] { return !IsWindow(box); });
+}
+
+HWND RunningProgram::Focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(info_.dwThreadId, &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+std::string RunningProgram::StatusText(HWND statusBar) const {
+    constexpr size_t kSize = 512;
+    RemoteBlock block(info_.hProcess, kSize);
+    const char empty[1] = {};
+    block.Write(empty, 1);
+    // The simple text answers as part 0.
+    auto result = SendMessageA(statusBar, SB_GETTEXTA, 0,
+                               reinterpret_cast<LPARAM>(block.address()));
+    size_t length = LOWORD(result);
+    if (length >= kSize) length = kSize - 1;
+    std::string text(length, '\0');
+    if (length) block.Read(text.data(), length);
+    return text;
+}
+
+long RunningProgram::CloseAndWait() {
+    PostMessageA(main_, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(info_.hProcess, 15000) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    if (!GetExitCodeProcess(info_.hProcess, &code)) return -1;
+    return static_cast<long>(code);
+}
+
+}  // namespace brisklow::e2e

@@ -1,0 +1,80 @@
+#pragma once
+// Starts Brisklow.exe and looks at its windows from outside, through the controls' own messages.
+// Messages that carry pointers do not cross into another process by themselves, so their records
+// are placed in the program's memory (RemoteBlock).
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace brisklow::e2e {
+
+// Polls `condition` until it holds or `timeout` has passed; whether it held.
+bool WaitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
+std::string ClassOf(HWND window);
+std::string TextOf(HWND window);  // the window's own text, as bytes
+// A window's rectangle in the client coordinates of `reference`.
+RECT RectIn(HWND window, HWND reference);
+
+// A block of memory inside another process, freed with its owner.
+class RemoteBlock {
+public:
+    RemoteBlock(HANDLE process, size_t size);
+    ~RemoteBlock();
+    RemoteBlock(const RemoteBlock&) = delete;
+    RemoteBlock& operator=(const RemoteBlock&) = delete;
+
+    void* address() const { return address_; }
+    void Write(const void* data, size_t size, size_t offset = 0);
+    void Read(void* data, size_t size, size_t offset = 0) const;
+
+private:
+    HANDLE process_;
+    void* address_;
+};
+
+class RunningProgram {
+public:
+    // Starts the program beside this test's build folder and waits for its main window.
+    RunningProgram();
+    // Closes what is still open and ends the process if it will not end by itself.
+    ~RunningProgram();
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    HANDLE process() const { return info_.hProcess; }
+    DWORD processId() const { return info_.dwProcessId; }
+    DWORD threadId() const { return info_.dwThreadId; }
+    HWND main() const { return main_; }
+    HWND Control(int id) const { return GetDlgItem(main_, id); }
+
+    // The visible top-level message boxes ("#32770") of the program.
+    std::vector<HWND> MessageBoxes() const;
+    // Waits for a message box with this caption; null when none came.
+    HWND WaitForMessageBox(const std::string& caption) const;
+    // The texts of the box's static controls.
+    static std::vector<std::string> BoxTexts(HWND box);
+    // Presses the box's OK button and waits until the box has gone.
+    static bool CloseMessageBox(HWND box);
+
+    // The window in which the keyboard focus is, in the program's thread.
+    HWND Focus() const;
+    // The status bar's simple text.
+    std::string StatusText(HWND statusBar) const;
+
+    // Asks the window to close and waits for the process to end; its exit code, or -1.
+    long CloseAndWait();
+
+private:
+    PROCESS_INFORMATION info_{};
+    HWND main_ = nullptr;
+};
+
+// The path of Brisklow.exe: two folders above this test program.
+std::string ProgramPath();
+
+}  // namespace brisklow::e2e

@@ -1,0 +1,416 @@
+// The program's window, started as a user would start it and looked at from outside.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "tests/e2e/RunningProgram.h"
+#include "texts/UiTexts.h"
+#include "ui/FormLayout.h"
+#include "ui/MainWindow.h"
+
+namespace brisklow::e2e {
+namespace {
+
+constexpr const char* kWmiErrorCaption = "erro WMI";
+
+// The text of an edit or combo box, asked of the box itself (the system carries this message
+// across processes).
+std::string BoxText(HWND box) {
+    char text[512] = {};
+    auto length = SendMessageA(box, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+LONG_PTR StyleOf(HWND window) { return GetWindowLongPtrA(window, GWL_STYLE); }
+
+LPARAM Point(int x, int y) { return MAKELPARAM(x, y); }
+
+void ClickAt(HWND window, int x, int y) {
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, Point(x, y));
+    PostMessageA(window, WM_LBUTTONUP, 0, Point(x, y));
+}
+
+// Whether `focus` is the control or the edit inside it.
+bool IsIn(HWND focus, HWND control) {
+    return focus && (focus == control || GetParent(focus) == control);
+}
+
+class BrisklowWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program_ = std::make_unique<RunningProgram>();
+        // The first paint scans the local computer with the caller's own credentials. Wine does
+        // not grant the debug privilege on the WMI connection, so that scan ends in the WMI
+        // error box.
+        HWND box = program_->WaitForMessageBox(kWmiErrorCaption);
+        ASSERT_NE(box, nullptr) << "no WMI error box after the first scan";
+        firstBoxTexts_ = RunningProgram::BoxTexts(box);
+        ASSERT_TRUE(RunningProgram::CloseMessageBox(box));
+        ASSERT_TRUE(WaitUntilIdle()) << "the scan button did not come back";
+    }
+
+    HWND Of(Control control) const { return program_->Control(ControlId(control)); }
+    HWND main() const { return program_->main(); }
+
+    // The scan is over when its button is back, shown and enabled.
+    bool WaitUntilIdle() const {
+        return WaitUntil([this] {
+            HWND button = Of(Control::StartButton);
+            return IsWindowVisible(button) && IsWindowEnabled(button) &&
+                   program_->MessageBoxes().empty();
+        });
+    }
+
+    // Expects that something started a scan: its error box comes, and is closed.
+    void ExpectScanRan() {
+        HWND box = program_->WaitForMessageBox(kWmiErrorCaption);
+        ASSERT_NE(box, nullptr) << "no scan ran";
+        ASSERT_TRUE(RunningProgram::CloseMessageBox(box));
+        ASSERT_TRUE(WaitUntilIdle());
+    }
+
+    SIZE ClientSize() const {
+        RECT client{};
+        GetClientRect(main(), &client);
+        return {client.right, client.bottom};
+    }
+
+    // Where the layout puts a control in a client area of the given size.
+    static RECT Expected(const ControlLayout& layout, SIZE client) {
+        if (layout.control == Control::StatusBar) {
+            return {0, client.cy - kStatusBarHeight, client.cx, client.cy};
+        }
+        const int dx = client.cx - kDesignClientWidth;
+        const int dy = client.cy - kDesignClientHeight;
+        RECT rect{layout.left, layout.top, layout.left + layout.width, layout.top + layout.height};
+        if (layout.anchors & kAnchorRight) {
+            rect.right += dx;
+            if (!(layout.anchors & kAnchorLeft)) rect.left += dx;
+        }
+        if (layout.anchors & kAnchorBottom) {
+            rect.bottom += dy;
+            if (!(layout.anchors & kAnchorTop)) rect.top += dy;
+        }
+        return rect;
+    }
+
+    std::unique_ptr<RunningProgram> program_;
+    std::vector<std::string> firstBoxTexts_;
+};
+
+std::string Describe(const RECT& rect) {
+    char text[80];
+    std::snprintf(text, sizeof text, "(%ld, %ld, %ld x %ld)", rect.left, rect.top,
+                  rect.right - rect.left, rect.bottom - rect.top);
+    return text;
+}
+
+TEST_F(BrisklowWindow, OpensCentredAtItsOuterSizeUnderTheProgramsName) {
+    RECT outer{};
+    GetWindowRect(main(), &outer);
+    EXPECT_EQ(outer.right - outer.left, 930);
+    EXPECT_EQ(outer.bottom - outer.top, 697);
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(outer.left, work.left + (work.right - work.left - 930) / 2);
+    EXPECT_EQ(outer.top, work.top + (work.bottom - work.top - 697) / 2);
+    EXPECT_EQ(TextOf(main()), "Brisklow");
+    EXPECT_EQ(ClassOf(main()), MainWindow::kClassName);
+    EXPECT_TRUE(StyleOf(main()) & WS_THICKFRAME) << "the window can be resized";
+}
+
+TEST_F(BrisklowWindow, ControlsAreOfTheirKinds) {
+    const std::map<Control, std::string> kinds = {
+        {Control::PcLabel, "Static"},        {Control::UserLabel, "Static"},
+        {Control::PassLabel, "Static"},      {Control::DirButton, "Button"},
+        {Control::InfoButton, "Button"},     {Control::GoogleButton, "Button"},
+        {Control::StartButton, "Button"},    {Control::PasswordEdit, "Edit"},
+        {Control::StatusBar, "msctls_statusbar32"}, {Control::PcComboBox, "ComboBox"},
+        {Control::Animate1, "SysAnimate32"}, {Control::UserComboBox, "ComboBox"},
+        {Control::ListView1, "SysListView32"},
+    };
+    for (const ControlLayout& layout : kFormControls) {
+        HWND control = Of(layout.control);
+        ASSERT_NE(control, nullptr) << static_cast<int>(layout.control);
+        EXPECT_EQ(ClassOf(control), kinds.at(layout.control)) << static_cast<int>(layout.control);
+        EXPECT_EQ(GetParent(control), main());
+        // Only the four input controls take the focus.
+        EXPECT_EQ((StyleOf(control) & WS_TABSTOP) != 0, layout.tabOrder >= 0)
+            << static_cast<int>(layout.control);
+    }
+    for (Control button :
+         {Control::DirButton, Control::InfoButton, Control::GoogleButton, Control::StartButton}) {
+        EXPECT_TRUE(StyleOf(Of(button)) & BS_FLAT);
+        EXPECT_NE(SendMessageA(Of(button), BM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "a picture";
+    }
+    EXPECT_TRUE(StyleOf(Of(Control::PasswordEdit)) & ES_PASSWORD);
+    EXPECT_EQ(SendMessageA(Of(Control::PasswordEdit), EM_GETPASSWORDCHAR, 0, 0), '*');
+    EXPECT_EQ(StyleOf(Of(Control::PcComboBox)) & 3, CBS_DROPDOWN);
+    EXPECT_EQ(StyleOf(Of(Control::UserComboBox)) & 3, CBS_SIMPLE);
+    EXPECT_EQ(SendMessageA(Of(Control::PcComboBox), CB_GETMINVISIBLE, 0, 0), 20);
+
+    const LONG_PTR animation = StyleOf(Of(Control::Animate1));
+    EXPECT_TRUE(animation & ACS_TRANSPARENT);
+    EXPECT_FALSE(animation & ACS_TIMER) << "the clip plays on the control's own thread";
+    EXPECT_FALSE(IsWindowVisible(Of(Control::Animate1))) << "hidden while no scan runs";
+
+    const LONG_PTR list = StyleOf(Of(Control::ListView1));
+    EXPECT_EQ(list & LVS_TYPEMASK, LVS_REPORT);
+    EXPECT_TRUE(list & LVS_SINGLESEL);
+    EXPECT_FALSE(list & LVS_SHOWSELALWAYS) << "the selection hides without the focus";
+    EXPECT_FALSE(list & LVS_EDITLABELS) << "read-only";
+    EXPECT_TRUE(SendMessageA(Of(Control::ListView1), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) &
+                LVS_EX_FULLROWSELECT);
+    EXPECT_TRUE(StyleOf(Of(Control::StatusBar)) & SBARS_SIZEGRIP);
+    EXPECT_TRUE(SendMessageA(Of(Control::StatusBar), SB_ISSIMPLE, 0, 0));
+}
+
+TEST_F(BrisklowWindow, ControlsStandWhereTheLayoutPutsThem) {
+    const SIZE client = ClientSize();
+    for (const ControlLayout& layout : kFormControls) {
+        const RECT actual = RectIn(Of(layout.control), main());
+        RECT expected = Expected(layout, client);
+        const bool isLabel = layout.control == Control::PcLabel ||
+                             layout.control == Control::UserLabel ||
+                             layout.control == Control::PassLabel;
+        // Labels are as wide as their captions (see the next test).
+        if (isLabel) expected.right = expected.left + (actual.right - actual.left);
+        EXPECT_EQ(Describe(actual), Describe(expected)) << static_cast<int>(layout.control);
+    }
+}
+
+TEST_F(BrisklowWindow, LabelsAreAsWideAsTheirCaptions) {
+    HDC screen = GetDC(nullptr);
+    HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, "MS Shell Dlg");
+    HGDIOBJ previous = SelectObject(screen, font);
+    for (Control label : {Control::PcLabel, Control::UserLabel, Control::PassLabel}) {
+        const std::string caption = TextOf(Of(label));
+        RECT extent{};
+        DrawTextA(screen, caption.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+        const RECT actual = RectIn(Of(label), main());
+        EXPECT_EQ(actual.right - actual.left, extent.right - extent.left) << caption;
+        EXPECT_GT(extent.right - extent.left, 10) << caption;
+    }
+    SelectObject(screen, previous);
+    DeleteObject(font);
+    ReleaseDC(nullptr, screen);
+}
+
+TEST_F(BrisklowWindow, CaptionsAreTheTextTableBytes) {
+    EXPECT_EQ(TextOf(Of(Control::PcLabel)), "Computador");
+    EXPECT_EQ(TextOf(Of(Control::UserLabel)), "&Usu\xE1rio");
+    EXPECT_EQ(TextOf(Of(Control::PassLabel)), "&Senha");
+    EXPECT_EQ(TextOf(Of(Control::DirButton)), "");
+    EXPECT_EQ(TextOf(Of(Control::InfoButton)), "Sobre");
+    EXPECT_EQ(TextOf(Of(Control::GoogleButton)), "Google");
+    EXPECT_EQ(TextOf(Of(Control::StartButton)), "&Verifique agora");
+}
+
+TEST_F(BrisklowWindow, ListHasTenColumnsWithTheirWidthsAlignmentAndHeaders) {
+    HWND list = Of(Control::ListView1);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 10);
+
+    constexpr size_t kTextOffset = sizeof(LVCOLUMNA);
+    constexpr int kTextSize = 256;
+    RemoteBlock block(program_->process(), kTextOffset + kTextSize);
+    for (int column = 0; column < 10; ++column) {
+        const ColumnLayout& layout = kListColumns.at(static_cast<size_t>(column));
+        EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0),
+                  layout.width)
+            << column;
+
+        LVCOLUMNA info{};
+        info.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH;
+        info.pszText = static_cast<char*>(block.address()) + kTextOffset;
+        info.cchTextMax = kTextSize;
+        block.Write(&info, sizeof info);
+        const char empty[kTextSize] = {};
+        block.Write(empty, sizeof empty, kTextOffset);
+        ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column),
+                                 reinterpret_cast<LPARAM>(block.address())))
+            << column;
+        char text[kTextSize] = {};
+        block.Read(&info, sizeof info);
+        block.Read(text, sizeof text, kTextOffset);
+        EXPECT_EQ(info.fmt & LVCFMT_JUSTIFYMASK, layout.rightAligned ? LVCFMT_RIGHT : LVCFMT_LEFT)
+            << column;
+        EXPECT_EQ(info.cx, layout.width) << column;
+        EXPECT_EQ(std::string(text), UiText(8 + column)) << column;
+    }
+}
+
+TEST_F(BrisklowWindow, FirstScanReportsTheMissingDebugPrivilegeAndCountsNothing) {
+    const bool namesTheStep =
+        std::any_of(firstBoxTexts_.begin(), firstBoxTexts_.end(), [](const std::string& text) {
+            return text.find("Code: 4") != std::string::npos;
+        });
+    EXPECT_TRUE(namesTheStep) << (firstBoxTexts_.empty() ? "" : firstBoxTexts_.back());
+    EXPECT_EQ(program_->StatusText(Of(Control::StatusBar)), "0 processos");
+    EXPECT_EQ(SendMessageA(Of(Control::ListView1), LVM_GETITEMCOUNT, 0, 0), 0);
+
+    char computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof computer;
+    ASSERT_TRUE(GetComputerNameA(computer, &size));
+    EXPECT_EQ(BoxText(Of(Control::PcComboBox)), computer);
+    EXPECT_EQ(SendMessageA(Of(Control::PcComboBox), CB_GETCOUNT, 0, 0), 1)
+        << "the scanned computer is remembered";
+    // "Administrator", then the local user; the box itself stays empty.
+    EXPECT_EQ(SendMessageA(Of(Control::UserComboBox), CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(BoxText(Of(Control::UserComboBox)), "");
+    EXPECT_EQ(BoxText(Of(Control::PasswordEdit)), "");
+}
+
+TEST_F(BrisklowWindow, ClosingTheWindowEndsTheProgramWithExitCodeZero) {
+    EXPECT_EQ(program_->CloseAndWait(), 0);
+}
+
+TEST_F(BrisklowWindow, TabWalksComputerPasswordListUserAndRoundAgain) {
+    ASSERT_TRUE(WaitUntil([&] { return IsIn(program_->Focus(), Of(Control::PcComboBox)); }))
+        << "the focus starts in the computer box";
+    const Control order[] = {Control::PasswordEdit, Control::ListView1, Control::UserComboBox,
+                             Control::PcComboBox};
+    for (Control next : order) {
+        PostMessageA(program_->Focus(), WM_KEYDOWN, VK_TAB, 0x000F0001);
+        EXPECT_TRUE(WaitUntil([&] { return IsIn(program_->Focus(), Of(next)); },
+                              std::chrono::seconds(5)))
+            << "Tab should lead to control " << static_cast<int>(next);
+    }
+}
+
+TEST_F(BrisklowWindow, EnterInEachInputBoxStartsAScan) {
+    for (Control box : {Control::PcComboBox, Control::UserComboBox, Control::PasswordEdit}) {
+        HWND target = Of(box);
+        if (HWND edit = FindWindowExA(target, nullptr, "Edit", nullptr)) target = edit;
+        PostMessageA(target, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+        ExpectScanRan();
+        if (HasFatalFailure()) return;
+    }
+}
+
+TEST_F(BrisklowWindow, AltVClicksTheScanButtonOnlyWhileItIsShown) {
+    HWND password = Of(Control::PasswordEdit);
+    PostMessageA(password, WM_SYSCHAR, 'v', 0x20000001);
+    ExpectScanRan();
+    if (HasFatalFailure()) return;
+
+    ShowWindow(Of(Control::StartButton), SW_HIDE);
+    PostMessageA(password, WM_SYSCHAR, 'v', 0x20000001);
+    // A typed character queued behind the key shows when the key has been handled.
+    PostMessageA(password, WM_CHAR, 'x', 0x002D0001);
+    EXPECT_TRUE(WaitUntil([&] { return BoxText(password) == "x"; }));
+    EXPECT_TRUE(program_->MessageBoxes().empty()) << "a hidden scan button was clicked";
+    ShowWindow(Of(Control::StartButton), SW_SHOW);
+}
+
+TEST_F(BrisklowWindow, StatusBarClickShowsTheWindowSize) {
+    ClickAt(Of(Control::StatusBar), 40, 8);
+    EXPECT_TRUE(WaitUntil([&] {
+        return program_->StatusText(Of(Control::StatusBar)) == "930 \xD7 697";
+    })) << program_->StatusText(Of(Control::StatusBar));
+}
+
+TEST_F(BrisklowWindow, HeaderClickTogglesTheColumnsSortFlag) {
+    HWND list = Of(Control::ListView1);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    RemoteBlock block(program_->process(), sizeof(LVCOLUMNA));
+    auto flag = [&] {
+        LVCOLUMNA info{};
+        info.mask = LVCF_MINWIDTH;
+        info.cxMin = -1;
+        block.Write(&info, sizeof info);
+        SendMessageA(list, LVM_GETCOLUMNA, 2, reinterpret_cast<LPARAM>(block.address()));
+        block.Read(&info, sizeof info);
+        return info.cxMin;
+    };
+    EXPECT_EQ(flag(), 0);
+    // The middle of column 2, behind the 110 and 250 pixels of columns 0 and 1.
+    const int x = kListColumns[0].width + kListColumns[1].width + kListColumns[2].width / 2;
+    ClickAt(header, x, 8);
+    EXPECT_TRUE(WaitUntil([&] { return flag() == 1; }, std::chrono::seconds(5)));
+    ClickAt(header, x, 8);
+    EXPECT_TRUE(WaitUntil([&] { return flag() == 0; }, std::chrono::seconds(5)));
+}
+
+TEST_F(BrisklowWindow, ResizingMovesOnlyTheAnchoredControls) {
+    const SIZE before = ClientSize();
+    SetWindowPos(main(), nullptr, 0, 0, 930 + 120, 697 + 80,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitUntil([&] { return ClientSize().cx == before.cx + 120; }));
+    const SIZE after = ClientSize();
+    EXPECT_EQ(after.cy, before.cy + 80);
+    for (const ControlLayout& layout : kFormControls) {
+        if (layout.control == Control::PcLabel || layout.control == Control::UserLabel ||
+            layout.control == Control::PassLabel) {
+            continue;
+        }
+        EXPECT_EQ(Describe(RectIn(Of(layout.control), main())), Describe(Expected(layout, after)))
+            << static_cast<int>(layout.control);
+    }
+}
+
+TEST_F(BrisklowWindow, FirstPaintCreatesTheDetailsBalloonDeactivatedWithOneTool) {
+    std::vector<HWND> balloons;
+    for (HWND tip = FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr); tip;
+         tip = FindWindowExA(nullptr, tip, "tooltips_class32", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(tip, &owner);
+        if (owner == program_->processId() && (StyleOf(tip) & TTS_BALLOON)) {
+            balloons.push_back(tip);
+        }
+    }
+    ASSERT_EQ(balloons.size(), 1u) << "one balloon, however often the window paints";
+    HWND balloon = balloons.front();
+    const LONG_PTR style = StyleOf(balloon);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_EQ(style & 0x143, TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON | TTS_USEVISUALSTYLE);
+    EXPECT_TRUE(GetWindowLongPtrA(balloon, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(GetWindow(balloon, GW_OWNER), main());
+    EXPECT_FALSE(IsWindowVisible(balloon)) << "nothing shows before a click in the list";
+    EXPECT_EQ(SendMessageA(balloon, TTM_GETTOOLCOUNT, 0, 0), 1);
+    for (WPARAM delay : {TTDT_INITIAL, TTDT_AUTOPOP, TTDT_RESHOW}) {
+        EXPECT_EQ(SendMessageA(balloon, TTM_GETDELAYTIME, delay, 0), 32000) << delay;
+    }
+}
+
+// Leaves a picture of the whole screen in the build folder, for a person to look at.
+TEST_F(BrisklowWindow, ScreenshotOfTheWindow) {
+    const std::string unixPath = BRISKLOW_SCREENSHOT;
+    const std::string windowsPath = "Z:" + unixPath;
+    DeleteFileA(windowsPath.c_str());
+    UpdateWindow(main());
+
+    // Wine starts Unix programs too; it gives no handle to wait on, so the finished file is
+    // waited for instead: a PNG file ends with its IEND chunk.
+    std::string command = "/usr/bin/import -window root " + unixPath;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &info));
+    if (info.hProcess) CloseHandle(info.hProcess);
+    if (info.hThread) CloseHandle(info.hThread);
+    const std::string kEnd = std::string("IEND\xAE\x42\x60\x82", 8);
+    EXPECT_TRUE(WaitUntil([&] {
+        std::ifstream file(windowsPath, std::ios::binary);
+        if (!file) return false;
+        std::string content((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
+        return content.size() > 1000 && content.compare(content.size() - kEnd.size(),
+                                                        kEnd.size(), kEnd) == 0;
+    })) << unixPath;
+}
+
+}  // namespace
+}  // namespace brisklow::e2e
