@@ -384,6 +384,36 @@ TEST_F(BrisklowWindow, FirstPaintCreatesTheDetailsBalloonDeactivatedWithOneTool)
     }
 }
 
+TEST_F(BrisklowWindow, FlatButtonClickLeavesTheFocusInTheInputBox) {
+    ASSERT_TRUE(WaitUntil([&] { return IsIn(program_->Focus(), Of(Control::PcComboBox)); }));
+    // No row is selected, so the web search asks for one in a simple message box.
+    ClickAt(Of(Control::GoogleButton), 20, 10);
+    HWND box = program_->WaitForMessageBox("Brisklow");
+    ASSERT_NE(box, nullptr);
+    const auto texts = RunningProgram::BoxTexts(box);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), UiText(27)), texts.end());
+    ASSERT_TRUE(RunningProgram::CloseMessageBox(box));
+    EXPECT_TRUE(WaitUntil([&] { return IsIn(program_->Focus(), Of(Control::PcComboBox)); },
+                          std::chrono::seconds(5)))
+        << "the focus went to the button";
+}
+
+TEST_F(BrisklowWindow, CancellingTheComputerPickerLeavesTheComputerBoxAsItWas) {
+    const std::string before = BoxText(Of(Control::PcComboBox));
+    ClickAt(Of(Control::DirButton), 10, 10);
+    HWND picker = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        for (HWND box : program_->MessageBoxes()) {
+            const auto texts = RunningProgram::BoxTexts(box);
+            if (std::find(texts.begin(), texts.end(), UiText(26)) != texts.end()) picker = box;
+        }
+        return picker != nullptr;
+    })) << "no picker titled " << UiText(26);
+    PostMessageA(picker, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+    EXPECT_EQ(BoxText(Of(Control::PcComboBox)), before);
+}
+
 // Leaves a picture of the whole screen in the build folder, for a person to look at.
 TEST_F(BrisklowWindow, ScreenshotOfTheWindow) {
     const std::string unixPath = BRISKLOW_SCREENSHOT;
