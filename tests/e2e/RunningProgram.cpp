@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 
@@ -58,6 +60,32 @@ void RemoteBlock::Read(void* data, size_t size, size_t offset) const {
         read != size) {
         throw std::runtime_error("ReadProcessMemory failed");
     }
+}
+
+bool SaveScreenshot(const std::string& unixPath) {
+    const std::string windowsPath = "Z:" + unixPath;
+    DeleteFileA(windowsPath.c_str());
+    // Wine starts Unix programs too; it gives no handle to wait on, so the finished file is
+    // waited for instead: a PNG file ends with its IEND chunk.
+    std::string command = "/usr/bin/import -window root " + unixPath;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        return false;
+    }
+    if (info.hProcess) CloseHandle(info.hProcess);
+    if (info.hThread) CloseHandle(info.hThread);
+    const std::string kEnd = std::string("IEND\xAE\x42\x60\x82", 8);
+    return WaitUntil([&] {
+        std::ifstream file(windowsPath, std::ios::binary);
+        if (!file) return false;
+        std::string content((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
+        return content.size() > 1000 &&
+               content.compare(content.size() - kEnd.size(), kEnd.size(), kEnd) == 0;
+    });
 }
 
 std::string ProgramPath() {

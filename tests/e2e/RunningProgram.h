@@ -74,6 +74,9 @@ private:
     HWND main_ = nullptr;
 };
 
+// Saves a picture of the whole display as a PNG file at a Unix path; whether it was written.
+bool SaveScreenshot(const std::string& unixPath);
+
 // The path of Brisklow.exe: two folders above this test program.
 std::string ProgramPath();
 
