@@ -1,10 +1,9 @@
 #include "wmi_standin/NetworkFile.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <cstdio>
 #include <initializer_list>
+#include <nlohmann/json.hpp>
 #include <string>
 
 namespace brisklow::wmi_standin {
@@ -64,8 +63,7 @@ uint32_t ParseResult(const json& value, const std::string& where) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         text = text.substr(2);
     }
-    if (text.empty() || text.size() > 8 ||
-        !std::all_of(text.begin(), text.end(), [](char c) {
+    if (text.empty() || text.size() > 8 || !std::all_of(text.begin(), text.end(), [](char c) {
             return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
         })) {
         Fail(where, "\"" + value.get<std::string>() + "\" is no result code in hexadecimal");
@@ -80,10 +78,10 @@ bool IsPerProcessCall(std::string_view call) {
 }
 
 bool IsKnownCall(std::string_view call) {
-    for (const char* name : {"ConnectServer", "get_Security_", "put_ImpersonationLevel",
-                             "get_Privileges", "Add", "Get", "Instances_", "get__NewEnum",
-                             "QueryInterface:IEnumVARIANT", "QueryInterface:ISWbemObject",
-                             "get_Properties_", "Next"}) {
+    for (const char* name :
+         {"ConnectServer", "get_Security_", "put_ImpersonationLevel", "get_Privileges", "Add",
+          "Get", "Instances_", "get__NewEnum", "QueryInterface:IEnumVARIANT",
+          "QueryInterface:ISWbemObject", "get_Properties_", "Next"}) {
         if (call == name) return true;
     }
     for (std::string_view prefix : {std::string_view("Item:"), std::string_view("get_Value:")}) {
@@ -128,8 +126,9 @@ Value ParseValue(const json& value, const std::string& where) {
             // 2^31 as their two's-complement bits.
             if (value.is_number_unsigned() ? value.get<uint64_t>() > 0xFFFFFFFFull
                                            : value.get<int64_t>() < INT32_MIN) {
-                Fail(where, "an integer must lie between -2147483648 and 4294967295; give larger "
-                            "numbers as decimal text");
+                Fail(where,
+                     "an integer must lie between -2147483648 and 4294967295; give larger "
+                     "numbers as decimal text");
             }
             const int64_t number = value.is_number_unsigned()
                                        ? static_cast<int64_t>(value.get<uint64_t>())
@@ -163,9 +162,9 @@ Process ParseProcess(const json& value, const std::string& where) {
                 if (!IsProcessProperty(property)) {
                     Fail(failureWhere + ".property", "\"" + property + "\" is no process property");
                 }
-                process.failures.push_back({"Item:" + property,
-                                            ParseResult(entry["hresult"], failureWhere + ".hresult"),
-                                            OptionalDescription(entry, failureWhere), std::nullopt});
+                process.failures.push_back(
+                    {"Item:" + property, ParseResult(entry["hresult"], failureWhere + ".hresult"),
+                     OptionalDescription(entry, failureWhere), std::nullopt});
             }
             continue;
         }
@@ -241,8 +240,8 @@ Network ParseNetwork(std::string_view text) {
     } catch (const json::exception& error) {
         // The library's own prefix ("[json.exception.parse_error.101] ") says nothing to a reader.
         std::string message = error.what();
-        if (const size_t end = message.find("] "); !message.empty() && message[0] == '[' &&
-                                                    end != std::string::npos) {
+        if (const size_t end = message.find("] ");
+            !message.empty() && message[0] == '[' && end != std::string::npos) {
             message = message.substr(end + 2);
         }
         throw NetworkFileError(message);

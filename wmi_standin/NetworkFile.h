@@ -73,7 +73,7 @@ struct Network {
 
 // A file that does not describe a network; what() says where and why.
 class NetworkFileError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

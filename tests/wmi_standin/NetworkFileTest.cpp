@@ -125,29 +125,32 @@ TEST(NetworkFileTest, UnknownKeysAndPropertiesAreReportedWithTheirPlace) {
 }
 
 TEST(NetworkFileTest, FailuresNeedAKnownCallAndAHexadecimalCode) {
-    EXPECT_THAT(ErrorOf(R"({"computers":[{"name":"A","failures":[{"call":"Fetch","hresult":"1"}]}]})"),
-                HasSubstr("computers[0].failures[0].call: \"Fetch\" is no call"));
+    EXPECT_THAT(
+        ErrorOf(R"({"computers":[{"name":"A","failures":[{"call":"Fetch","hresult":"1"}]}]})"),
+        HasSubstr("computers[0].failures[0].call: \"Fetch\" is no call"));
     EXPECT_THAT(
         ErrorOf(R"({"computers":[{"name":"A","failures":[{"call":"Item:Size","hresult":"1"}]}]})"),
         HasSubstr("\"Item:Size\" is no call"));
-    EXPECT_THAT(ErrorOf(R"({"computers":[{"name":"A","failures":[{"call":"Get","hresult":"0xZZ"}]}]})"),
-                HasSubstr("hresult: \"0xZZ\" is no result code"));
+    EXPECT_THAT(
+        ErrorOf(R"({"computers":[{"name":"A","failures":[{"call":"Get","hresult":"0xZZ"}]}]})"),
+        HasSubstr("hresult: \"0xZZ\" is no result code"));
     EXPECT_THAT(ErrorOf(R"({"computers":[{"name":"A","failures":[{"call":"Get"}]}]})"),
                 HasSubstr("\"hresult\" is missing"));
     EXPECT_THAT(
         ErrorOf(
             R"({"computers":[{"name":"A","failures":[{"call":"Get","hresult":"1","atProcess":2}]}]})"),
         HasSubstr("\"Get\" is not made once per process"));
-    EXPECT_THAT(ErrorOf(R"({"computers":[{"name":"A","processes":[{"failures":[{"property":"Size","hresult":"1"}]}]}]})"),
-                HasSubstr("\"Size\" is no process property"));
+    EXPECT_THAT(
+        ErrorOf(
+            R"({"computers":[{"name":"A","processes":[{"failures":[{"property":"Size","hresult":"1"}]}]}]})"),
+        HasSubstr("\"Size\" is no process property"));
 }
 
 TEST(NetworkFileTest, EveryScriptedCallOfTheScanIsAccepted) {
-    for (const char* call :
-         {"ConnectServer", "get_Security_", "put_ImpersonationLevel", "get_Privileges", "Add", "Get",
-          "Instances_", "get__NewEnum", "QueryInterface:IEnumVARIANT",
-          "QueryInterface:ISWbemObject", "get_Properties_", "Next", "Item:KernelModeTime",
-          "get_Value:Name"}) {
+    for (const char* call : {"ConnectServer", "get_Security_", "put_ImpersonationLevel",
+                             "get_Privileges", "Add", "Get", "Instances_", "get__NewEnum",
+                             "QueryInterface:IEnumVARIANT", "QueryInterface:ISWbemObject",
+                             "get_Properties_", "Next", "Item:KernelModeTime", "get_Value:Name"}) {
         SCOPED_TRACE(call);
         const Network network = ParseNetwork(R"({"computers":[{"name":"A","failures":[{"call":")" +
                                              std::string(call) + R"(","hresult":"0x1"}]}]})");
@@ -223,7 +226,7 @@ TEST(NetworkFileTest, GeneratedProcessesAreTheSameForTheSameIndex) {
 TEST(NetworkFileTest, Utf8BecomesUtf16AndBrokenBytesTheReplacementCharacter) {
     EXPECT_EQ(Utf16FromUtf8("a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80"), u"a\u00e9\u20ac\U0001F600");
     EXPECT_EQ(Utf16FromUtf8("\xc3"), u"\uFFFD");
-    EXPECT_EQ(Utf16FromUtf8("\xc0\xaf"), u"\uFFFD\uFFFD");   // overlong
+    EXPECT_EQ(Utf16FromUtf8("\xc0\xaf"), u"\uFFFD\uFFFD");              // overlong
     EXPECT_EQ(Utf16FromUtf8("\xed\xa0\x80x"), u"\uFFFD\uFFFD\uFFFDx");  // a surrogate
     EXPECT_EQ(Utf16FromUtf8(""), u"");
 }

@@ -1,0 +1,198 @@
+#include <string>
+#include <vector>
+
+#include "wmi_standin/Standin.h"
+
+namespace brisklow::wmi_standin {
+namespace {
+
+// The 64-bit view, as the 64-bit DLL is what COM loads for 64-bit programs.
+constexpr REGSAM kView = KEY_WOW64_64KEY;
+
+constexpr const wchar_t* kClassKey =
+    L"Software\\Classes\\CLSID\\{76A64158-CB41-11D1-8B02-00600806D9B6}";
+constexpr const wchar_t* kServerKey =
+    L"Software\\Classes\\CLSID\\{76A64158-CB41-11D1-8B02-00600806D9B6}\\InprocServer32";
+// Where the replaced entry is kept until it is put back.
+constexpr const wchar_t* kOwnKey = L"Software\\Brisklow\\WmiStandin";
+constexpr const wchar_t* kOwnParentKey = L"Software\\Brisklow";
+constexpr const wchar_t* kSavedServerKey = L"Software\\Brisklow\\WmiStandin\\SavedInprocServer32";
+constexpr const wchar_t* kServerKeyExisted = L"ServerKeyExisted";
+constexpr const wchar_t* kClassKeyExisted = L"ClassKeyExisted";
+
+class Key {
+  public:
+    Key() = default;
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    ~Key() {
+        if (key_) RegCloseKey(key_);
+    }
+    HKEY Get() const { return key_; }
+    HKEY* Out() { return &key_; }
+
+  private:
+    HKEY key_ = nullptr;
+};
+
+LSTATUS Open(const wchar_t* path, REGSAM access, Key& key) {
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, access | kView, key.Out());
+}
+
+LSTATUS Create(const wchar_t* path, Key& key) {
+    return RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                           KEY_READ | KEY_WRITE | kView, nullptr, key.Out(), nullptr);
+}
+
+bool Exists(const wchar_t* path) {
+    Key key;
+    return Open(path, KEY_READ, key) == ERROR_SUCCESS;
+}
+
+HRESULT FromStatus(LSTATUS status) {
+    return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(static_cast<DWORD>(status));
+}
+
+struct RegistryValue {
+    std::wstring name;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+
+LSTATUS ReadValues(HKEY key, std::vector<RegistryValue>& values) {
+    DWORD count = 0, longestName = 0, longestData = 0;
+    LSTATUS status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                      &count, &longestName, &longestData, nullptr, nullptr);
+    if (status != ERROR_SUCCESS) return status;
+    for (DWORD index = 0; index < count; ++index) {
+        RegistryValue value;
+        std::vector<wchar_t> name(longestName + 1);
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        value.data.resize(longestData);
+        DWORD dataLength = static_cast<DWORD>(value.data.size());
+        status = RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &value.type,
+                               value.data.data(), &dataLength);
+        if (status != ERROR_SUCCESS) return status;
+        value.name.assign(name.data(), nameLength);
+        value.data.resize(dataLength);
+        values.push_back(std::move(value));
+    }
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WriteValues(HKEY key, const std::vector<RegistryValue>& values) {
+    for (const RegistryValue& value : values) {
+        const LSTATUS status =
+            RegSetValueExW(key, value.name.c_str(), 0, value.type, value.data.data(),
+                           static_cast<DWORD>(value.data.size()));
+        if (status != ERROR_SUCCESS) return status;
+    }
+    return ERROR_SUCCESS;
+}
+
+LSTATUS DeleteAllValues(HKEY key) {
+    std::vector<RegistryValue> values;
+    LSTATUS status = ReadValues(key, values);
+    for (const RegistryValue& value : values) {
+        if (status != ERROR_SUCCESS) break;
+        status = RegDeleteValueW(key, value.name.c_str());
+    }
+    return status;
+}
+
+LSTATUS CopyValues(const wchar_t* from, const wchar_t* to) {
+    Key source, target;
+    LSTATUS status = Open(from, KEY_READ, source);
+    if (status == ERROR_SUCCESS) status = Create(to, target);
+    std::vector<RegistryValue> values;
+    if (status == ERROR_SUCCESS) status = ReadValues(source.Get(), values);
+    if (status == ERROR_SUCCESS) status = DeleteAllValues(target.Get());
+    if (status == ERROR_SUCCESS) status = WriteValues(target.Get(), values);
+    return status;
+}
+
+LSTATUS SetDword(HKEY key, const wchar_t* name, DWORD value) {
+    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof value);
+}
+
+bool ReadDword(HKEY key, const wchar_t* name, DWORD& value) {
+    DWORD size = sizeof value;
+    return RegGetValueW(key, nullptr, name, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
+           ERROR_SUCCESS;
+}
+
+LSTATUS SetText(HKEY key, const wchar_t* name, const std::wstring& text) {
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+LSTATUS DeleteTree(const wchar_t* path) {
+    Key key;
+    LSTATUS status = Open(path, KEY_READ | KEY_WRITE | DELETE, key);
+    if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    if (status == ERROR_SUCCESS) status = RegDeleteTreeW(key.Get(), nullptr);
+    if (status == ERROR_SUCCESS) status = RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path, kView, 0);
+    return status;
+}
+
+// Keeps what the class's server entry holds now, unless an earlier registration kept it already:
+// a second registration must not take the stand-in's own entry for the system's.
+LSTATUS SaveReplacedEntry() {
+    {
+        Key own;
+        DWORD existed = 0;
+        if (Open(kOwnKey, KEY_READ, own) == ERROR_SUCCESS &&
+            ReadDword(own.Get(), kServerKeyExisted, existed)) {
+            return ERROR_SUCCESS;
+        }
+    }
+    LSTATUS status = DeleteTree(kSavedServerKey);
+    const bool classExisted = Exists(kClassKey);
+    const bool serverExisted = Exists(kServerKey);
+    if (status == ERROR_SUCCESS && serverExisted) status = CopyValues(kServerKey, kSavedServerKey);
+    Key own;
+    if (status == ERROR_SUCCESS) status = Create(kOwnKey, own);
+    if (status == ERROR_SUCCESS) status = SetDword(own.Get(), kClassKeyExisted, classExisted);
+    // Written last: only a complete copy counts as kept.
+    if (status == ERROR_SUCCESS) status = SetDword(own.Get(), kServerKeyExisted, serverExisted);
+    return status;
+}
+
+}  // namespace
+
+HRESULT RegisterLocator(const std::wstring& dllPath) {
+    LSTATUS status = SaveReplacedEntry();
+    Key server;
+    if (status == ERROR_SUCCESS) status = Create(kServerKey, server);
+    if (status == ERROR_SUCCESS) status = DeleteAllValues(server.Get());
+    if (status == ERROR_SUCCESS) status = SetText(server.Get(), nullptr, dllPath);
+    if (status == ERROR_SUCCESS) status = SetText(server.Get(), L"ThreadingModel", L"Apartment");
+    return FromStatus(status);
+}
+
+HRESULT UnregisterLocator() {
+    DWORD serverExisted = 0, classExisted = 1;
+    {
+        Key own;
+        if (Open(kOwnKey, KEY_READ, own) != ERROR_SUCCESS ||
+            !ReadDword(own.Get(), kServerKeyExisted, serverExisted)) {
+            return S_OK;  // nothing was replaced
+        }
+        ReadDword(own.Get(), kClassKeyExisted, classExisted);
+    }
+    LSTATUS status = ERROR_SUCCESS;
+    if (!classExisted) {
+        status = DeleteTree(kClassKey);
+    } else if (!serverExisted) {
+        status = DeleteTree(kServerKey);
+    } else {
+        status = CopyValues(kSavedServerKey, kServerKey);
+    }
+    if (status == ERROR_SUCCESS) status = DeleteTree(kOwnKey);
+    // The parent goes too when nothing else of ours is left in it.
+    if (status == ERROR_SUCCESS) RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kOwnParentKey, kView, 0);
+    return FromStatus(status);
+}
+
+}  // namespace brisklow::wmi_standin

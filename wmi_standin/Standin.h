@@ -1,0 +1,76 @@
+#pragma once
+// The stand-in's Windows parts: the computers it serves, its call log, and its registration as
+// the scripting locator's server.
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "tests/wmi_doubles/WmiDoubles.h"
+#include "tests/wmi_doubles/WmiScenario.h"
+#include "wmi_standin/NetworkFile.h"
+
+namespace brisklow::wmi_standin {
+
+// The scripting locator's class, which the stand-in serves.
+inline constexpr CLSID kLocatorClassId = {
+    0x76a64158, 0xcb41, 0x11d1, {0x8b, 0x02, 0x00, 0x60, 0x08, 0x06, 0xd9, 0xb6}};
+
+// The environment variables the stand-in reads when a locator is made (log) or connects (network).
+inline constexpr const wchar_t* kNetworkVariable = L"BRISKLOW_WMI_NETWORK";
+inline constexpr const wchar_t* kLogVariable = L"BRISKLOW_WMI_LOG";
+
+// Every call of every locator of this process, one line each, appended to the file that
+// BRISKLOW_WMI_LOG names; and the count of live objects, with a line "live 0" whenever it drops
+// back to zero. Each line is written straight through, so a killed program loses none.
+class CallLog final : public wmi_doubles::FakeWmiObserver {
+  public:
+    CallLog() = default;
+    CallLog(const CallLog&) = delete;
+    CallLog& operator=(const CallLog&) = delete;
+    ~CallLog() override;
+
+    // The file to append to from now on; an empty path writes none.
+    void UseFile(const std::wstring& path);
+    long LiveObjects() const { return live_.load(); }
+
+    void CallMade(const std::string& line, HRESULT result) override;
+    void ObjectCreated() override;
+    void ObjectReleased() override;
+
+  private:
+    void WriteLine(const std::string& line);
+
+    std::mutex mutex_;
+    std::wstring path_;
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    std::atomic<long> live_{0};
+};
+
+// The one log of this process, shared by every locator.
+const std::shared_ptr<CallLog>& ModuleCallLog();
+
+// An environment variable naming a file, as a Windows path; a Unix path (under Wine) is turned
+// into its Windows form. Empty when the variable is not set.
+std::wstring PathFromEnvironment(const wchar_t* name);
+
+// The processes of this computer, read from the system's process table now; raises
+// std::runtime_error when the table cannot be read.
+std::vector<wmi_doubles::FakeProcess> LocalProcesses();
+
+// What a simulated computer serves.
+wmi_doubles::Scenario ScenarioOf(const Computer& computer);
+
+// Chooses what a ConnectServer call reaches: a computer of the network file, this computer, or
+// nothing.
+wmi_doubles::Connection Connect(const wmi_doubles::ConnectRequest& request);
+
+// Points the locator's class at `dllPath`, keeping the entry it replaces for UnregisterLocator.
+HRESULT RegisterLocator(const std::wstring& dllPath);
+// Puts back the entry that RegisterLocator replaced; without one it changes nothing.
+HRESULT UnregisterLocator();
+
+}  // namespace brisklow::wmi_standin
