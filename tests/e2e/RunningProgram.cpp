@@ -2,8 +2,10 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <stdexcept>
 #include <thread>
 
@@ -121,14 +123,49 @@ std::vector<HWND> TopLevelWindows(DWORD processId, const char* className) {
     return search.found;
 }
 
+// Variable names compare without regard to case, as Windows compares them.
+struct NameLess {
+    bool operator()(const std::string& a, const std::string& b) const {
+        return _stricmp(a.c_str(), b.c_str()) < 0;
+    }
+};
+
+// This process's environment block with `overrides` set in it; sorted by name, as Windows keeps
+// environment blocks.
+std::string EnvironmentBlock(const RunningProgram::Environment& overrides) {
+    std::map<std::string, std::string, NameLess> variables;
+    if (char* block = GetEnvironmentStringsA()) {
+        for (const char* entry = block; *entry; entry += std::strlen(entry) + 1) {
+            const std::string text(entry);
+            // Entries such as "=C:=C:\\" start with their separator; they are kept whole.
+            const size_t split = text.find('=', 1);
+            if (split == std::string::npos) continue;
+            variables[text.substr(0, split)] = text.substr(split + 1);
+        }
+        FreeEnvironmentStringsA(block);
+    }
+    for (const auto& [name, value] : overrides) {
+        variables.erase(name);
+        variables[name] = value;
+    }
+    std::string result;
+    for (const auto& [name, value] : variables) result += name + "=" + value + '\0';
+    result += '\0';
+    return result;
+}
+
 }  // namespace
 
-RunningProgram::RunningProgram() {
+RunningProgram::RunningProgram() : RunningProgram(Environment{}) {}
+
+RunningProgram::RunningProgram(const Environment& environment) {
     std::string command = "\"" + ProgramPath() + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info_)) {
+    std::string block;
+    if (!environment.empty()) block = EnvironmentBlock(environment);
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
+                        block.empty() ? nullptr : block.data(), nullptr, &startup, &info_)) {
         throw std::runtime_error("cannot start " + command);
     }
     WaitUntil([this] {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace brisklow::e2e {
@@ -39,8 +40,13 @@ private:
 
 class RunningProgram {
 public:
+    // Environment variables given to the program on top of this process's own.
+    using Environment = std::vector<std::pair<std::string, std::string>>;
+
     // Starts the program beside this test's build folder and waits for its main window.
     RunningProgram();
+    // The same, with these variables set (or replaced) in the program's environment.
+    explicit RunningProgram(const Environment& environment);
     // Closes what is still open and ends the process if it will not end by itself.
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;

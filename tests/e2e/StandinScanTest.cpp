@@ -1,0 +1,552 @@
+// Scans by the real program: Brisklow.exe started under Wine with the WMI stand-in registered in
+// its prefix, driven from outside as a person would drive it (typing into the boxes, Enter, header
+// clicks) and read from outside (the list's rows, the status line, the computer list, the error
+// box). The stand-in serves this computer's live process table and the simulated computers of a
+// network file that each case writes; its call log shows what the program asked for.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/RunningProgram.h"
+#include "ui/MainWindow.h"
+
+namespace brisklow::e2e {
+namespace {
+
+constexpr int kColumns = 10;
+constexpr int kNameColumn = 0;
+constexpr int kPathColumn = 1;
+constexpr int kPidColumn = 2;
+constexpr auto kScanTimeout = std::chrono::seconds(60);
+
+using Row = std::vector<std::string>;
+
+// What the end of a scan showed: the error box, if one came.
+struct ScanEnd {
+    bool ended = false;
+    std::string boxCaption;
+    std::vector<std::string> boxTexts;
+};
+
+std::string BoxText(HWND box) {
+    char text[512] = {};
+    auto length = SendMessageA(box, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+// The edit control a person types into: a combo box's own edit, or the edit itself.
+HWND TypingTarget(HWND control) {
+    HWND edit = FindWindowExA(control, nullptr, "Edit", nullptr);
+    return edit ? edit : control;
+}
+
+void Type(HWND control, const std::string& text) {
+    SendMessageA(TypingTarget(control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void PressEnter(HWND control) {
+    PostMessageA(TypingTarget(control), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+}
+
+std::string LocaleValue(LCTYPE type) {
+    char value[80] = {};
+    const int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, value, sizeof value);
+    return length > 1 ? std::string(value, static_cast<size_t>(length - 1)) : std::string();
+}
+
+std::string TwoDigits(unsigned value) {
+    return std::string(1, static_cast<char>('0' + value / 10)) +
+           static_cast<char>('0' + value % 10);
+}
+
+// A CPU time of one minute up to an hour as the locale's user settings write a time of day that
+// long after midnight; one hour and more as hours, minutes and seconds.
+std::string LocaleLongTime(unsigned seconds) {
+    const bool leadingZero = LocaleValue(LOCALE_ITLZERO) == "1";
+    const std::string separator = LocaleValue(LOCALE_STIME);
+    const std::string rest =
+        separator + TwoDigits(seconds / 60 % 60) + separator + TwoDigits(seconds % 60);
+    const unsigned hours = seconds / 3600;
+    if (hours > 0) {
+        return (leadingZero && hours < 10 ? TwoDigits(hours) : std::to_string(hours)) + rest;
+    }
+    if (LocaleValue(LOCALE_ITIME) == "1") return (leadingZero ? "00" : "0") + rest;
+    const std::string marker = LocaleValue(LOCALE_S1159);
+    const std::string time = "12" + rest;
+    if (marker.empty()) return time;
+    return LocaleValue(LOCALE_ITIMEMARKPOSN) == "1" ? marker + " " + time : time + " " + marker;
+}
+
+std::string ComputerName() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof name;
+    if (!GetComputerNameA(name, &size)) return {};
+    return name;
+}
+
+// The processes of this computer by id, as the system's process snapshot gives them.
+std::map<DWORD, std::string> ProcessSnapshot() {
+    std::map<DWORD, std::string> processes;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return processes;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        processes[entry.th32ProcessID] = entry.szExeFile;
+    }
+    CloseHandle(snapshot);
+    return processes;
+}
+
+// One simulated process in the network file's form.
+std::string ProcessJson(const std::string& name, const std::string& path, long long id,
+                        const std::string& workingSet, const std::string& userTime,
+                        const std::string& kernelTime) {
+    std::ostringstream json;
+    json << R"({"Name": ")" << name << R"(", "ExecutablePath": )" << path
+         << R"(, "ProcessID": )" << id << R"(, "ParentProcessId": 4, "SessionID": 1,)"
+         << R"( "ThreadCount": 3, "Priority": 8, "WorkingSetSize": ")" << workingSet
+         << R"(", "HandleCount": 25, "UserModeTime": ")" << userTime
+         << R"(", "KernelModeTime": ")" << kernelTime << R"("})";
+    return json.str();
+}
+
+std::string NumberedProcesses(int count) {
+    std::string list;
+    for (int i = 0; i < count; ++i) {
+        if (i) list += ", ";
+        list += ProcessJson("p" + std::to_string(i) + ".exe", "null", 100 + i, "4096", "0", "0");
+    }
+    return list;
+}
+
+// The network of most cases: the edge values, a computer that wants an account, one that fails
+// part way, and the two names of the computer list's case.
+std::string TestNetwork() {
+    const std::string edge =
+        ProcessJson("System", "null", 4, "3221225472", "14999999", "5000000") + ",\n" +
+        ProcessJson("tie.exe", R"("C:\\Tie\\tie.exe")", 996, "0", "15000000", "25000000") +
+        ",\n" +
+        ProcessJson("fiftynine.exe", R"("C:\\A\\fiftynine.exe")", 1000, "8192", "590000000",
+                    "0") +
+        ",\n" +
+        ProcessJson("minute.exe", R"("C:\\A\\minute.exe")", 4294967295LL, "1024", "600000000",
+                    "0") +
+        ",\n" +
+        ProcessJson("hour.exe", R"("C:\\A\\hour.exe")", 70, "2048", "36000000000", "0") + ",\n" +
+        ProcessJson("idle.exe", R"("C:\\A\\idle.exe")", 0, "4096", "0", "0");
+    return R"({"computers": [
+  {"name": "EDGE", "processes": [)" +
+           edge + R"(]},
+  {"name": "LOCKED", "accounts": [{"user": "admin", "password": "s3cret"}],
+   "processes": [)" +
+           NumberedProcesses(2) + R"(]},
+  {"name": "FAILING", "failures": [{"call": "Item:ThreadCount", "hresult": "0x80041001",
+                                   "description": "Generic failure", "atProcess": 7}],
+   "processes": [)" +
+           NumberedProcesses(10) + R"(]},
+  {"name": "Server1", "processes": [)" +
+           NumberedProcesses(1) + R"(]},
+  {"name": "pc3", "processes": [)" +
+           NumberedProcesses(3) + R"(]}
+]})";
+}
+
+class BrisklowScan : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(sizeof temp, temp);
+        const std::string stem = std::string(temp) + "brisklow-scan-" +
+                                 std::to_string(GetCurrentProcessId()) + "-" +
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        networkPath_ = stem + ".json";
+        logPath_ = stem + ".log";
+        DeleteFileA(logPath_.c_str());
+        std::ofstream(networkPath_, std::ios::binary) << TestNetwork();
+    }
+
+    void TearDown() override {
+        // The program goes first: it holds the log open.
+        program_.reset();
+        DeleteFileA(networkPath_.c_str());
+        DeleteFileA(logPath_.c_str());
+    }
+
+    // Starts the program with the network file and the call log, and waits for its first scan.
+    ScanEnd Start(const std::string& network = {}) {
+        program_ = std::make_unique<RunningProgram>(RunningProgram::Environment{
+            {"BRISKLOW_WMI_NETWORK", network.empty() ? networkPath_ : network},
+            {"BRISKLOW_WMI_LOG", logPath_}});
+        return WaitForScanEnd(0);
+    }
+
+    HWND Of(Control control) const { return program_->Control(ControlId(control)); }
+
+    std::vector<std::string> LogLines() const {
+        std::vector<std::string> lines;
+        HANDLE file = CreateFileA(logPath_.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return lines;
+        std::string content;
+        char buffer[4096];
+        DWORD read = 0;
+        while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+            content.append(buffer, read);
+        }
+        CloseHandle(file);
+        std::istringstream stream(content);
+        for (std::string line; std::getline(stream, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    // Every scan ends with no object of the stand-in alive, which the log notes.
+    size_t ScansEnded() const {
+        const auto lines = LogLines();
+        return static_cast<size_t>(std::count(lines.begin(), lines.end(), "live 0"));
+    }
+
+    // The scan command is over when its button is back, shown and enabled.
+    bool Idle() const {
+        HWND button = Of(Control::StartButton);
+        return IsWindowVisible(button) && IsWindowEnabled(button) &&
+               program_->MessageBoxes().empty();
+    }
+
+    // Waits for the scan after `scansBefore` ended scans to end; an error box that comes on the
+    // way is read and closed, as a person would close it.
+    ScanEnd WaitForScanEnd(size_t scansBefore) const {
+        ScanEnd end;
+        const auto over = [&] { return ScansEnded() > scansBefore && Idle(); };
+        end.ended = WaitUntil(
+            [&] { return !program_->MessageBoxes().empty() || over(); }, kScanTimeout);
+        const auto boxes = program_->MessageBoxes();
+        if (!boxes.empty()) {
+            end.boxCaption = TextOf(boxes.front());
+            end.boxTexts = RunningProgram::BoxTexts(boxes.front());
+            RunningProgram::CloseMessageBox(boxes.front());
+            end.ended = WaitUntil(over, kScanTimeout);
+        }
+        return end;
+    }
+
+    // Types the three boxes as given and presses Enter in `enterIn`.
+    ScanEnd Scan(const std::string& computer, const std::string& user = {},
+                 const std::string& password = {}, Control enterIn = Control::PasswordEdit) {
+        Type(Of(Control::PcComboBox), computer);
+        Type(Of(Control::UserComboBox), user);
+        Type(Of(Control::PasswordEdit), password);
+        const size_t before = ScansEnded();
+        PressEnter(Of(enterIn));
+        return WaitForScanEnd(before);
+    }
+
+    std::string Cell(int row, int column) const {
+        constexpr size_t kTextSize = 512;
+        RemoteBlock block(program_->process(), sizeof(LVITEMA) + kTextSize);
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = static_cast<char*>(block.address()) + sizeof(LVITEMA);
+        item.cchTextMax = kTextSize;
+        block.Write(&item, sizeof item);
+        const auto length = SendMessageA(Of(Control::ListView1), LVM_GETITEMTEXTA,
+                                         static_cast<WPARAM>(row),
+                                         reinterpret_cast<LPARAM>(block.address()));
+        if (length <= 0) return {};
+        std::string text(static_cast<size_t>(std::min<LRESULT>(length, kTextSize - 1)), '\0');
+        block.Read(text.data(), text.size(), sizeof(LVITEMA));
+        return text;
+    }
+
+    int RowCount() const {
+        return static_cast<int>(SendMessageA(Of(Control::ListView1), LVM_GETITEMCOUNT, 0, 0));
+    }
+
+    std::vector<Row> Rows() const {
+        std::vector<Row> rows;
+        for (int row = 0; row < RowCount(); ++row) {
+            Row cells;
+            for (int column = 0; column < kColumns; ++column) cells.push_back(Cell(row, column));
+            rows.push_back(cells);
+        }
+        return rows;
+    }
+
+    std::vector<std::string> Column(int column) const {
+        std::vector<std::string> cells;
+        for (int row = 0; row < RowCount(); ++row) cells.push_back(Cell(row, column));
+        return cells;
+    }
+
+    std::string Status() const { return program_->StatusText(Of(Control::StatusBar)); }
+
+    std::vector<std::string> ComputerEntries() const {
+        HWND box = Of(Control::PcComboBox);
+        std::vector<std::string> entries;
+        const auto count = SendMessageA(box, CB_GETCOUNT, 0, 0);
+        for (LRESULT index = 0; index < count; ++index) {
+            // Asked in UTF-16: under Wine the 8-bit form of this message brings only the first
+            // character of the entry across processes.
+            wchar_t wide[512] = {};
+            const auto length = SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                             reinterpret_cast<LPARAM>(wide));
+            char text[1024] = {};
+            const int bytes =
+                length > 0 ? WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(length), text,
+                                                 sizeof text, nullptr, nullptr)
+                           : 0;
+            entries.emplace_back(text, bytes > 0 ? static_cast<size_t>(bytes) : 0);
+        }
+        return entries;
+    }
+
+    // A mouse click in the middle of a column's header item.
+    void ClickHeader(int column) const {
+        HWND header =
+            reinterpret_cast<HWND>(SendMessageA(Of(Control::ListView1), LVM_GETHEADER, 0, 0));
+        ASSERT_NE(header, nullptr);
+        RemoteBlock block(program_->process(), sizeof(RECT));
+        ASSERT_TRUE(SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
+                                 reinterpret_cast<LPARAM>(block.address())));
+        RECT rect{};
+        block.Read(&rect, sizeof rect);
+        const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        PostMessageA(header, WM_LBUTTONUP, 0, point);
+    }
+
+    std::string networkPath_;
+    std::string logPath_;
+    std::unique_ptr<RunningProgram> program_;
+};
+
+std::string Joined(const std::vector<std::string>& texts) {
+    std::string all;
+    for (const std::string& text : texts) all += "[" + text + "]";
+    return all;
+}
+
+TEST_F(BrisklowScan, FirstScanListsTheProcessesOfThisComputer) {
+    const auto before = ProcessSnapshot();
+    const ScanEnd first = Start();
+    const auto after = ProcessSnapshot();
+    ASSERT_TRUE(first.ended) << "the first scan did not end";
+    ASSERT_TRUE(first.boxTexts.empty()) << first.boxCaption << ": " << Joined(first.boxTexts);
+
+    const std::vector<Row> rows = Rows();
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(Status(), std::to_string(rows.size()) + " processos");
+    std::map<DWORD, std::string> listed;
+    for (const Row& row : rows) {
+        listed[static_cast<DWORD>(std::stoul(row[kPidColumn]))] = row[kNameColumn];
+    }
+    EXPECT_EQ(listed.size(), rows.size()) << "each process once";
+
+    // Every listed process was there before the scan or after it.
+    for (const auto& [id, name] : listed) {
+        EXPECT_TRUE(before.count(id) || after.count(id)) << id << " " << name;
+    }
+    // Every process that was there before and after it is listed, under its name.
+    for (const auto& [id, name] : before) {
+        const auto still = after.find(id);
+        if (still == after.end() || still->second != name) continue;
+        const auto row = listed.find(id);
+        ASSERT_NE(row, listed.end()) << "not listed: " << id << " " << name;
+        EXPECT_EQ(row->second, name) << id;
+    }
+    ASSERT_TRUE(listed.count(GetCurrentProcessId()));
+    EXPECT_EQ(listed[GetCurrentProcessId()], "brisklow_scan_tests.exe");
+    ASSERT_TRUE(listed.count(program_->processId()));
+    EXPECT_EQ(listed[program_->processId()], "Brisklow.exe");
+
+    // The scanned computer is remembered as the first entry of the computer list.
+    EXPECT_EQ(ComputerEntries(), std::vector<std::string>{ComputerName()});
+}
+
+TEST_F(BrisklowScan, SimulatedComputerShowsTheExactCellTexts) {
+    ASSERT_TRUE(Start().ended);
+    const ScanEnd end = Scan("EDGE");
+    ASSERT_TRUE(end.ended);
+    ASSERT_TRUE(end.boxTexts.empty()) << Joined(end.boxTexts);
+    const std::vector<Row> expected = {
+        {"System", "", "4", "4", "3145728 K", "1 s", "25", "1", "3", "8"},
+        {"tie.exe", "C:\\Tie\\tie.exe", "996", "4", "0 K", "4 s", "25", "1", "3", "8"},
+        {"fiftynine.exe", "C:\\A\\fiftynine.exe", "1000", "4", "8 K", "59 s", "25", "1", "3",
+         "8"},
+        {"minute.exe", "C:\\A\\minute.exe", "4294967295", "4", "1 K", LocaleLongTime(60), "25",
+         "1", "3", "8"},
+        {"hour.exe", "C:\\A\\hour.exe", "70", "4", "2 K", LocaleLongTime(3600), "25", "1", "3",
+         "8"},
+        {"idle.exe", "C:\\A\\idle.exe", "0", "4", "4 K", "", "25", "1", "3", "8"},
+    };
+    EXPECT_EQ(Rows(), expected);
+    EXPECT_EQ(Status(), "6 processos");
+    // Under the locale of this prefix the hour reads as hours, minutes and seconds.
+    EXPECT_EQ(LocaleLongTime(3600).substr(LocaleLongTime(3600).size() - 5), "00:00");
+}
+
+TEST_F(BrisklowScan, RefusedCredentialsShowTheErrorBoxAndCountNothing) {
+    ASSERT_TRUE(Start().ended);
+    const ScanEnd end = Scan("LOCKED", "admin", "wrong");
+    ASSERT_TRUE(end.ended);
+    EXPECT_EQ(end.boxCaption, "erro WMI");
+    const std::string text = Joined(end.boxTexts);
+    EXPECT_NE(text.find("erro WMI\rAccess denied\rCode: 2\r\r"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"WMI Access denied\""), std::string::npos) << text;
+    EXPECT_EQ(Status(), "0 processos");
+    EXPECT_EQ(RowCount(), 0);
+
+    // The right pair connects.
+    const ScanEnd right = Scan("LOCKED", "admin", "s3cret");
+    ASSERT_TRUE(right.ended);
+    EXPECT_TRUE(right.boxTexts.empty()) << Joined(right.boxTexts);
+    EXPECT_EQ(Status(), "2 processos");
+}
+
+TEST_F(BrisklowScan, FailureAtProcessSevenLeavesEightRows) {
+    ASSERT_TRUE(Start().ended);
+    const ScanEnd end = Scan("FAILING");
+    ASSERT_TRUE(end.ended);
+    EXPECT_EQ(end.boxCaption, "erro WMI");
+    const std::string text = Joined(end.boxTexts);
+    EXPECT_NE(text.find("\rGeneric failure\rCode: 8 7\r"), std::string::npos) << text;
+    ASSERT_EQ(RowCount(), 8);
+    EXPECT_EQ(Status(), "8 processos");
+    // The eighth row stops at its thread count: the values after it keep their defaults.
+    const Row expectedLast = {"p7.exe", "", "107", "4", "0 K", "", "0", "1", "0", "0"};
+    EXPECT_EQ(Rows().back(), expectedLast);
+    EXPECT_EQ(Cell(6, 4), "4 K") << "the row before is complete";
+}
+
+TEST_F(BrisklowScan, ComputerListKeepsTheFirstSpellingAndMovesUsedNamesUp) {
+    ASSERT_TRUE(Start().ended);
+    const std::string local = ComputerName();
+    ASSERT_EQ(ComputerEntries(), std::vector<std::string>{local});
+
+    ASSERT_TRUE(Scan("Server1", {}, {}, Control::PcComboBox).ended);
+    EXPECT_EQ(ComputerEntries(), (std::vector<std::string>{local, "Server1"}));
+
+    ASSERT_TRUE(Scan("server1", {}, {}, Control::PcComboBox).ended);
+    EXPECT_EQ(Status(), "1 processos") << "the name reaches the same computer";
+    EXPECT_EQ(ComputerEntries(), (std::vector<std::string>{"Server1", local}));
+    EXPECT_EQ(SendMessageA(Of(Control::PcComboBox), CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(BoxText(Of(Control::PcComboBox)), "Server1");
+
+    ASSERT_TRUE(Scan("pc3", {}, {}, Control::PcComboBox).ended);
+    EXPECT_EQ(Status(), "3 processos");
+    EXPECT_EQ(ComputerEntries(), (std::vector<std::string>{"Server1", local, "pc3"}));
+    EXPECT_EQ(BoxText(Of(Control::PcComboBox)), "pc3");
+}
+
+TEST_F(BrisklowScan, HeaderClickSortsByValueDescendingThenAscending) {
+    ASSERT_TRUE(Start().ended);
+    ASSERT_TRUE(Scan("EDGE").ended);
+    ASSERT_EQ(Column(kPidColumn),
+              (std::vector<std::string>{"4", "996", "1000", "4294967295", "70", "0"}));
+
+    const std::vector<std::string> descending = {"4294967295", "1000", "996", "70", "4", "0"};
+    ClickHeader(kPidColumn);
+    EXPECT_TRUE(WaitUntil([&] { return Column(kPidColumn) == descending; },
+                          std::chrono::seconds(5)))
+        << Joined(Column(kPidColumn));
+    // Whole rows move: the name goes with its id.
+    EXPECT_EQ(Cell(0, kNameColumn), "minute.exe");
+    EXPECT_EQ(Cell(0, kPathColumn), "C:\\A\\minute.exe");
+
+    const std::vector<std::string> ascending(descending.rbegin(), descending.rend());
+    ClickHeader(kPidColumn);
+    EXPECT_TRUE(WaitUntil([&] { return Column(kPidColumn) == ascending; },
+                          std::chrono::seconds(5)))
+        << Joined(Column(kPidColumn));
+    EXPECT_EQ(Cell(5, kNameColumn), "minute.exe");
+}
+
+TEST_F(BrisklowScan, CallLogShowsTheCallsInOrderAndEachScanEndsWithNothingAlive) {
+    ASSERT_TRUE(Start().ended);
+    const std::vector<std::string> first = LogLines();
+    ASSERT_FALSE(first.empty());
+    // The first scan: this computer, under the caller's own credentials.
+    EXPECT_EQ(first.front(), "ConnectServer server=" + ComputerName() +
+                                 " namespace=root\\CIMV2 user= passwordLength=0 locale= "
+                                 "authority= flags=0 namedValues=null result=0x00000000");
+    EXPECT_EQ(first.back(), "live 0");
+    EXPECT_EQ(std::count(first.begin(), first.end(), "live 0"), 1);
+    EXPECT_EQ(std::count(first.begin(), first.end(), "Next count=1 result=0x00000000"),
+              RowCount());
+
+    ASSERT_TRUE(Scan("LOCKED", "admin", "s3cret").ended);
+    ASSERT_TRUE(Scan("LOCKED", "admin", "wrong").ended);
+    std::vector<std::string> expected = {
+        "ConnectServer server=LOCKED namespace=root\\CIMV2 user=admin passwordLength=6 "
+        "locale= authority= flags=0 namedValues=null result=0x00000000",
+        "get_Security_ result=0x00000000",
+        "put_ImpersonationLevel level=3 result=0x00000000",
+        "get_Security_ result=0x00000000",
+        "get_Privileges result=0x00000000",
+        "Add privilege=19 enabled=true result=0x00000000",
+        "Get path=Win32_Process flags=131072 namedValues=null result=0x00000000",
+        "Instances_ flags=0 namedValues=null result=0x00000000",
+        "get__NewEnum result=0x00000000",
+        "QueryInterface:IEnumVARIANT result=0x00000000"};
+    for (int process = 0; process < 2; ++process) {
+        expected.push_back("Next count=1 result=0x00000000");
+        expected.push_back("QueryInterface:ISWbemObject result=0x00000000");
+        expected.push_back("get_Properties_ result=0x00000000");
+        for (const char* name :
+             {"Name", "ExecutablePath", "ProcessID", "ParentProcessId", "SessionID",
+              "ThreadCount", "Priority", "WorkingSetSize", "HandleCount", "UserModeTime",
+              "KernelModeTime"}) {
+            expected.push_back(std::string("Item name=") + name + " flags=0 result=0x00000000");
+            expected.push_back(std::string("get_Value name=") + name + " result=0x00000000");
+        }
+    }
+    expected.push_back("Next count=1 result=0x00000001");
+    expected.push_back("live 0");
+    expected.push_back(
+        "ConnectServer server=LOCKED namespace=root\\CIMV2 user=admin passwordLength=5 "
+        "locale= authority= flags=0 namedValues=null result=0x80070005");
+    expected.push_back("live 0");
+
+    const std::vector<std::string> all = LogLines();
+    ASSERT_GE(all.size(), first.size());
+    const std::vector<std::string> later(all.begin() + static_cast<long>(first.size()), all.end());
+    EXPECT_EQ(later, expected);
+    for (const std::string& line : all) {
+        EXPECT_EQ(line.find("s3cret"), std::string::npos) << line;
+        EXPECT_EQ(line.find("wrong"), std::string::npos) << line;
+    }
+}
+
+// Leaves a picture of a filled list in the build folder, for a person to look at: the demo
+// network's file server, reached with its account.
+TEST_F(BrisklowScan, ScreenshotOfAFilledList) {
+    ASSERT_TRUE(Start(BRISKLOW_DEMO_NETWORK).ended);
+    const ScanEnd end = Scan("SRV-FILES", "admin", "s3cret");
+    ASSERT_TRUE(end.ended);
+    ASSERT_TRUE(end.boxTexts.empty()) << Joined(end.boxTexts);
+    EXPECT_EQ(Status(), "15 processos");
+    EXPECT_EQ(Cell(11, kNameColumn), "filestore.exe");
+    EXPECT_EQ(Cell(11, 4), "3145728 K");
+    UpdateWindow(program_->main());
+    EXPECT_TRUE(SaveScreenshot(BRISKLOW_FILLED_SCREENSHOT)) << BRISKLOW_FILLED_SCREENSHOT;
+}
+
+}  // namespace
+}  // namespace brisklow::e2e
