@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/inventory/RecordingSink.h"
 #include "inventory/ComOwners.h"
 #include "inventory/ComWmiAccess.h"
 #include "inventory/ScanProcesses.h"
@@ -25,47 +26,10 @@ using wmi_doubles::FakeProcess;
 using wmi_doubles::FakeValue;
 using wmi_doubles::FakeWmi;
 using wmi_doubles::Scenario;
+using testing::MessageInBox;
+using testing::RecordingSink;
 
 // Records what the scan shows, and how many doubles were alive when a box came up.
-class RecordingSink : public ScanSink {
-public:
-    struct Box {
-        std::string text, caption;
-    };
-    std::vector<std::string> statusTexts;
-    std::vector<Box> boxes;
-    std::vector<std::string> userEntries{"Administrator"};
-    std::function<long()> liveObjects;
-    std::vector<long> liveAtBox;
-
-    void SetStatusText(const std::string& text) override { statusTexts.push_back(text); }
-    void ShowErrorBox(const std::string& text, const std::string& caption) override {
-        boxes.push_back({text, caption});
-        if (liveObjects) liveAtBox.push_back(liveObjects());
-    }
-    bool UserEntryExists(const std::string& user) override {
-        for (const auto& entry : userEntries) {
-            if (entry.size() != user.size()) continue;
-            bool same = true;
-            for (size_t i = 0; i < entry.size(); ++i) {
-                same = same && std::tolower(static_cast<unsigned char>(entry[i])) ==
-                                   std::tolower(static_cast<unsigned char>(user[i]));
-            }
-            if (same) return true;
-        }
-        return false;
-    }
-    void AppendUserEntry(const std::string& user) override { userEntries.push_back(user); }
-};
-
-// The failure message inside a box: its second line.
-std::string MessageInBox(const std::string& box) {
-    const size_t start = box.find('\r');
-    if (start == std::string::npos) return {};
-    const size_t end = box.find('\r', start + 1);
-    return box.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
-}
-
 // The system's own text for a result code, trimmed as the program trims it; read here directly so
 // that the expectation does not lean on the code under test.
 std::string TrimmedSystemText(HRESULT result) {

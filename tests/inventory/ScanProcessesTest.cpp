@@ -1,3 +1,4 @@
+#include "tests/inventory/RecordingSink.h"
 #include "inventory/ScanProcesses.h"
 
 #include <gmock/gmock.h>
@@ -16,36 +17,8 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testing::MakeProcess;
 using testing::ScriptedWmi;
-
-class RecordingSink : public ScanSink {
-public:
-    std::vector<std::string> statusTexts;
-    struct Box {
-        std::string text, caption;
-    };
-    std::vector<Box> boxes;
-    std::vector<std::string> userEntries{"Administrator"};
-    // What the status line read when each box came up.
-    std::vector<std::string> statusAtBox;
-
-    void SetStatusText(const std::string& text) override { statusTexts.push_back(text); }
-    void ShowErrorBox(const std::string& text, const std::string& caption) override {
-        boxes.push_back({text, caption});
-    }
-    bool UserEntryExists(const std::string& user) override {
-        for (const auto& entry : userEntries) {
-            if (entry.size() != user.size()) continue;
-            bool same = true;
-            for (size_t i = 0; i < entry.size(); ++i) {
-                same = same && std::tolower(static_cast<unsigned char>(entry[i])) ==
-                                   std::tolower(static_cast<unsigned char>(user[i]));
-            }
-            if (same) return true;
-        }
-        return false;
-    }
-    void AppendUserEntry(const std::string& user) override { userEntries.push_back(user); }
-};
+using testing::MessageInBox;
+using testing::RecordingSink;
 
 std::string ExpectedBox(const std::string& message, const std::string& code) {
     return "erro WMI\r" + message + "\rCode: " + code + "\r\rDica: Procure online por \"WMI " +

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/inventory/RecordingSink.h"
 #include "inventory/ComWmiAccess.h"
 #include "inventory/ScanProcesses.h"
 #include "inventory/WmiError.h"
@@ -21,33 +22,12 @@ using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
+using testing::MessageInBox;
+using testing::RecordingSink;
 
 constexpr const wchar_t* kServerKey =
     L"Software\\Classes\\CLSID\\{76A64158-CB41-11D1-8B02-00600806D9B6}\\InprocServer32";
 constexpr const wchar_t* kSavedServerKey = L"Software\\Brisklow\\WmiStandin\\SavedInprocServer32";
-
-class RecordingSink : public ScanSink {
-  public:
-    std::vector<std::string> boxes;
-    std::vector<std::string> users;
-
-    void SetStatusText(const std::string&) override {}
-    void ShowErrorBox(const std::string& text, const std::string&) override {
-        boxes.push_back(text);
-    }
-    bool UserEntryExists(const std::string& user) override {
-        return std::find(users.begin(), users.end(), user) != users.end();
-    }
-    void AppendUserEntry(const std::string& user) override { users.push_back(user); }
-};
-
-// The failure message inside a box: its second line.
-std::string MessageInBox(const std::string& box) {
-    const size_t start = box.find('\r');
-    if (start == std::string::npos) return {};
-    const size_t end = box.find('\r', start + 1);
-    return box.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
-}
 
 std::string TrimmedSystemText(HRESULT result) {
     char buffer[512] = {};
@@ -320,8 +300,8 @@ TEST_F(StandinTest, RefusedCredentialsEndTheScanAtTheConnection) {
                ProcessJson("a.exe", 10) + "]}]}");
     Scan("SRV-FILES", "admin", "wrong");
     ASSERT_EQ(sink.boxes.size(), 1u);
-    EXPECT_EQ(MessageInBox(sink.boxes[0]), "Access denied");
-    EXPECT_THAT(sink.boxes[0], HasSubstr("Code: 2\r"));
+    EXPECT_EQ(MessageInBox(sink.boxes[0].text), "Access denied");
+    EXPECT_THAT(sink.boxes[0].text, HasSubstr("Code: 2\r"));
     EXPECT_EQ(table.Length(), 0u);
 
     Scan("SRV-FILES", "Admin", "s3cret");
@@ -340,14 +320,14 @@ TEST_F(StandinTest, UnlistedNameIsUnreachableWithTheSystemsText) {
     UseNetwork(R"({"computers": [{"name": "SRV-FILES"}]})");
     Scan("NOWHERE", "admin", "s3cret");
     ASSERT_EQ(sink.boxes.size(), 1u);
-    EXPECT_EQ(MessageInBox(sink.boxes[0]), systemText);
-    EXPECT_THAT(sink.boxes[0], HasSubstr("Code: 2\r"));
+    EXPECT_EQ(MessageInBox(sink.boxes[0].text), systemText);
+    EXPECT_THAT(sink.boxes[0].text, HasSubstr("Code: 2\r"));
 
     // Without a network file only this computer answers.
     SetEnvironmentVariableW(L"BRISKLOW_WMI_NETWORK", nullptr);
     Scan("SRV-FILES");
     ASSERT_EQ(sink.boxes.size(), 1u);
-    EXPECT_EQ(MessageInBox(sink.boxes[0]), systemText);
+    EXPECT_EQ(MessageInBox(sink.boxes[0].text), systemText);
 }
 
 TEST_F(StandinTest, FailureAtTheEighthProcessKeepsEightRecords) {
@@ -362,8 +342,8 @@ TEST_F(StandinTest, FailureAtTheEighthProcessKeepsEightRecords) {
     Scan("SRV-LEGACY");
     EXPECT_EQ(table.Length(), 8u);
     ASSERT_EQ(sink.boxes.size(), 1u);
-    EXPECT_EQ(MessageInBox(sink.boxes[0]), "Generic failure");
-    EXPECT_THAT(sink.boxes[0], HasSubstr("Code: 8 7\r"));
+    EXPECT_EQ(MessageInBox(sink.boxes[0].text), "Generic failure");
+    EXPECT_THAT(sink.boxes[0].text, HasSubstr("Code: 8 7\r"));
 }
 
 TEST_F(StandinTest, FailuresOfCallsAndPropertiesAreServedAsScripted) {
@@ -382,8 +362,8 @@ TEST_F(StandinTest, FailuresOfCallsAndPropertiesAreServedAsScripted) {
         {"name": "SHORT-LIST", "enumFailAfter": 3, "generate": 10}]})");
     Scan("DENIES-GET");
     ASSERT_EQ(sink.boxes.size(), 1u);
-    EXPECT_EQ(MessageInBox(sink.boxes[0]), "Access denied");
-    EXPECT_THAT(sink.boxes[0], HasSubstr("Code: 5\r"));
+    EXPECT_EQ(MessageInBox(sink.boxes[0].text), "Access denied");
+    EXPECT_THAT(sink.boxes[0].text, HasSubstr("Code: 5\r"));
 
     // A failing size or time is skipped quietly, the rest of the record read.
     Scan("NO-HANDLES");
@@ -395,8 +375,8 @@ TEST_F(StandinTest, FailuresOfCallsAndPropertiesAreServedAsScripted) {
 
     Scan("NO-THREADS");
     ASSERT_EQ(sink.boxes.size(), 1u);
-    EXPECT_EQ(MessageInBox(sink.boxes[0]), "Not found");
-    EXPECT_THAT(sink.boxes[0], HasSubstr("Code: 8 0\r"));
+    EXPECT_EQ(MessageInBox(sink.boxes[0].text), "Not found");
+    EXPECT_THAT(sink.boxes[0].text, HasSubstr("Code: 8 0\r"));
 
     Scan("SHORT-LIST");
     EXPECT_THAT(sink.boxes, IsEmpty());
@@ -434,16 +414,16 @@ TEST_F(StandinTest, MalformedFileIsNamedInTheErrorBoxWithTheParsersPlace) {
     UseNetwork("{\"computers\": [\n  {\"name\": \"A\",}\n]}");
     Scan("A");
     ASSERT_EQ(sink.boxes.size(), 1u);
-    const std::string message = MessageInBox(sink.boxes[0]);
+    const std::string message = MessageInBox(sink.boxes[0].text);
     std::string narrowPath(networkPath.begin(), networkPath.end());
     EXPECT_THAT(message, HasSubstr(narrowPath));
     EXPECT_THAT(message, HasSubstr("line 2"));
-    EXPECT_THAT(sink.boxes[0], HasSubstr("Code: 2\r"));
+    EXPECT_THAT(sink.boxes[0].text, HasSubstr("Code: 2\r"));
 
     DeleteFileW(networkPath.c_str());
     Scan("A");
     ASSERT_EQ(sink.boxes.size(), 1u);
-    EXPECT_THAT(MessageInBox(sink.boxes[0]), HasSubstr("cannot be read"));
+    EXPECT_THAT(MessageInBox(sink.boxes[0].text), HasSubstr("cannot be read"));
 }
 
 TEST_F(StandinTest, CallLogShowsEachCallWithItsResultAndEveryScanEndsWithLiveZero) {
@@ -512,16 +492,16 @@ TEST_F(StandinTest, DemoNetworkServesItsComputers) {
 
     Scan("srv-files", "admin", "nope");
     ASSERT_EQ(sink.boxes.size(), 1u);
-    EXPECT_EQ(MessageInBox(sink.boxes[0]), "Access denied");
+    EXPECT_EQ(MessageInBox(sink.boxes[0].text), "Access denied");
 
     Scan("SRV-LEGACY", "", "");
     EXPECT_EQ(table.Length(), 8u);
     ASSERT_EQ(sink.boxes.size(), 1u);
-    EXPECT_THAT(sink.boxes[0], HasSubstr("Code: 8 7\r"));
+    EXPECT_THAT(sink.boxes[0].text, HasSubstr("Code: 8 7\r"));
 
     Scan("NOWHERE", "admin", "s3cret");
     ASSERT_EQ(sink.boxes.size(), 1u);
-    EXPECT_EQ(MessageInBox(sink.boxes[0]), TrimmedSystemText(static_cast<HRESULT>(0x800706BA)));
+    EXPECT_EQ(MessageInBox(sink.boxes[0].text), TrimmedSystemText(static_cast<HRESULT>(0x800706BA)));
 
     Scan("");
     EXPECT_THAT(sink.boxes, IsEmpty());
