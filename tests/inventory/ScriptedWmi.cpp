@@ -17,12 +17,29 @@ protected:
     ScriptedWmi& wmi_;
 };
 
+// The properties of generated process i, made on demand without building a whole process.
+PropertyValue GeneratedProperty(size_t index, const std::string& name) {
+    const auto pid = static_cast<int32_t>(index);
+    if (name == "Name") return PropertyValue::FromText("p" + std::to_string(index) + ".exe");
+    if (name == "ExecutablePath") return PropertyValue::FromText("C:\\Windows\\p.exe");
+    if (name == "ProcessID") return PropertyValue::FromInt32(pid);
+    if (name == "WorkingSetSize") return PropertyValue::FromText("4096000");
+    if (name == "UserModeTime") return PropertyValue::FromText("20000000");
+    if (name == "KernelModeTime") return PropertyValue::FromText("10000000");
+    if (name == "ParentProcessId" || name == "SessionID" || name == "ThreadCount" ||
+        name == "Priority" || name == "HandleCount") {
+        return PropertyValue::FromInt32(1);
+    }
+    throw WmiError("Not found");
+}
+
 class PropertySet : public WmiPropertySet, Counted {
 public:
     PropertySet(ScriptedWmi& wmi, size_t index) : Counted(wmi), index_(index) {}
     PropertyValue Item(const std::string& name, int32_t flags) override {
-        wmi_.log.push_back("Item " + name + " " + std::to_string(flags));
-        wmi_.Enter("Item:" + name, index_);
+        if (wmi_.logCalls) wmi_.Log("Item " + name + " " + std::to_string(flags));
+        if (wmi_.HasFailures()) wmi_.Enter("Item:" + name, index_);
+        if (wmi_.generatedProcesses > 0) return GeneratedProperty(index_, name);
         const auto& properties = wmi_.processes.at(index_).properties;
         const auto found = properties.find(name);
         if (found == properties.end()) throw WmiError("Not found");
@@ -45,12 +62,12 @@ class Object : public WmiObject, Counted {
 public:
     Object(ScriptedWmi& wmi, std::optional<size_t> index) : Counted(wmi), index_(index) {}
     std::unique_ptr<WmiObjectSet> Instances(int32_t flags) override {
-        wmi_.log.push_back("Instances_ " + std::to_string(flags));
+        wmi_.Log("Instances_ " + std::to_string(flags));
         wmi_.Enter("Instances_");
         return std::make_unique<ObjectSet>(wmi_);
     }
     std::unique_ptr<WmiPropertySet> Properties() override {
-        wmi_.log.push_back("Properties_");
+        wmi_.Log("Properties_");
         wmi_.Enter("Properties_", index_);
         return std::make_unique<PropertySet>(wmi_, index_.value());
     }
@@ -63,7 +80,7 @@ class EnumItem : public WmiEnumItem, Counted {
 public:
     EnumItem(ScriptedWmi& wmi, size_t index) : Counted(wmi), index_(index) {}
     std::unique_ptr<WmiObject> QueryObject() override {
-        wmi_.log.push_back("QueryObject");
+        wmi_.Log("QueryObject");
         wmi_.Enter("QueryObject", index_);
         return std::make_unique<Object>(wmi_, index_);
     }
@@ -76,8 +93,10 @@ class Enumerator : public WmiEnumerator, Counted {
 public:
     using Counted::Counted;
     std::unique_ptr<WmiEnumItem> Next() override {
-        wmi_.log.push_back("Next");
-        if (next_ >= wmi_.processes.size()) return nullptr;
+        wmi_.Log("Next");
+        const size_t count =
+            wmi_.generatedProcesses > 0 ? wmi_.generatedProcesses : wmi_.processes.size();
+        if (next_ >= count) return nullptr;
         if (wmi_.enumeratorEndsAfter && next_ >= *wmi_.enumeratorEndsAfter) return nullptr;
         return std::make_unique<EnumItem>(wmi_, next_++);
     }
@@ -87,7 +106,7 @@ private:
 };
 
 std::unique_ptr<WmiEnumerator> ObjectSet::NewEnum() {
-    wmi_.log.push_back("_NewEnum");
+    wmi_.Log("_NewEnum");
     wmi_.Enter("_NewEnum");
     return std::make_unique<Enumerator>(wmi_);
 }
@@ -96,7 +115,7 @@ class PrivilegeSet : public WmiPrivilegeSet, Counted {
 public:
     using Counted::Counted;
     void Add(int32_t privilege, bool enabled) override {
-        wmi_.log.push_back("Add " + std::to_string(privilege) + (enabled ? " true" : " false"));
+        wmi_.Log("Add " + std::to_string(privilege) + (enabled ? " true" : " false"));
         wmi_.Enter("Add");
     }
 };
@@ -105,11 +124,11 @@ class Security : public WmiSecurity, Counted {
 public:
     using Counted::Counted;
     void SetImpersonationLevel(int32_t level) override {
-        wmi_.log.push_back("ImpersonationLevel " + std::to_string(level));
+        wmi_.Log("ImpersonationLevel " + std::to_string(level));
         wmi_.Enter("ImpersonationLevel");
     }
     std::unique_ptr<WmiPrivilegeSet> Privileges() override {
-        wmi_.log.push_back("Privileges");
+        wmi_.Log("Privileges");
         wmi_.Enter("Privileges");
         return std::make_unique<PrivilegeSet>(wmi_);
     }
@@ -119,12 +138,12 @@ class Services : public WmiServices, Counted {
 public:
     using Counted::Counted;
     std::unique_ptr<WmiSecurity> Security() override {
-        wmi_.log.push_back("Security_");
+        wmi_.Log("Security_");
         wmi_.Enter("Security_");
         return std::make_unique<class Security>(wmi_);
     }
     std::unique_ptr<WmiObject> Get(const std::string& path, int32_t flags) override {
-        wmi_.log.push_back("Get " + path + " " + std::to_string(flags));
+        wmi_.Log("Get " + path + " " + std::to_string(flags));
         wmi_.Enter("Get");
         return std::make_unique<Object>(wmi_, std::nullopt);
     }
@@ -140,7 +159,7 @@ public:
                                                const std::string& locale,
                                                const std::string& authority,
                                                int32_t securityFlags) override {
-        wmi_.log.push_back("ConnectServer " + server + "|" + nameSpace + "|" + user + "|" +
+        wmi_.Log("ConnectServer " + server + "|" + nameSpace + "|" + user + "|" +
                            password + "|" + locale + "|" + authority + "|" +
                            std::to_string(securityFlags));
         wmi_.Enter("ConnectServer");
@@ -156,6 +175,10 @@ void ScriptedWmi::FailCall(const std::string& call, const std::string& message,
     failures_.push_back({call, message, atProcess});
 }
 
+void ScriptedWmi::Log(std::string line) {
+    if (logCalls) log.push_back(std::move(line));
+}
+
 void ScriptedWmi::Enter(const std::string& call, std::optional<size_t> process) {
     for (const auto& failure : failures_) {
         if (failure.call != call) continue;
@@ -165,7 +188,7 @@ void ScriptedWmi::Enter(const std::string& call, std::optional<size_t> process) 
 }
 
 std::unique_ptr<WmiLocator> ScriptedWmi::CreateLocator() {
-    log.push_back("CreateLocator");
+    Log("CreateLocator");
     Enter("CreateLocator");
     return std::make_unique<Locator>(*this);
 }

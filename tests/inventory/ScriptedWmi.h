@@ -20,6 +20,10 @@ public:
     std::vector<ScriptedProcess> processes;
     bool connectReturnsNoServices = false;
     std::optional<size_t> enumeratorEndsAfter;  // the enumerator fails after that many items
+    // When not 0, serves that many processes made on demand instead of `processes`: process i is
+    // named "p<i>.exe" with id i, 4000 KiB and 3 CPU seconds, its other numbers 1.
+    size_t generatedProcesses = 0;
+    bool logCalls = true;
 
     // Makes the named call fail with `message`; for per-process calls (QueryObject, Properties,
     // Item:<name>), only at that process index when one is given.
@@ -31,8 +35,10 @@ public:
 
     std::unique_ptr<WmiLocator> CreateLocator() override;
 
-    // Internal: raises when the call is scripted to fail.
+    // Internal: logs a call when calls are logged; raises when the call is scripted to fail.
+    void Log(std::string line);
     void Enter(const std::string& call, std::optional<size_t> process = std::nullopt);
+    bool HasFailures() const { return !failures_.empty(); }
 
 private:
     struct Failure {
