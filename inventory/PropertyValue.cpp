@@ -52,7 +52,11 @@ int64_t DecimalTextToInt64(const PropertyValue& value) {
 
 double DecimalTextToReal(const PropertyValue& value) {
     std::string_view text = TrimBlanks(value.text);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        // One sign only: the parser below would take a "-" after the "+" as a second one.
+        if (!text.empty() && text.front() == '-') ThrowConvert(value, kTypeNameReal);
+    }
     double result = 0.0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), result);
     if (error == std::errc::result_out_of_range) ThrowOverflow(value, kTypeNameReal);
