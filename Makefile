@@ -1,5 +1,5 @@
 # make run: build Brisklow.exe and start it under Wine.   make test: every test, native and Wine.
-.PHONY: run test test-native test-windows deps native windows clean
+.PHONY: run test test-native test-windows deps native windows fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -19,6 +19,11 @@ test-windows: windows
 	ctest --preset windows
 
 test: test-native test-windows
+
+# The fuzz targets (clang, libFuzzer), each run for a bounded time from its seeds; not part of test.
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz --target fuzz_run
 
 run: windows
 	bash scripts/run-brisklow.sh build/windows
