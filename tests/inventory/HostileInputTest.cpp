@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <variant>
 #include <vector>
@@ -160,9 +159,7 @@ TEST(HostileScanTest, NoProcessesAndAHundredThousandProcesses) {
         wmi.logCalls = false;
         Sink sink;
         TPIArray table;
-        const auto start = std::chrono::steady_clock::now();
         ScanProcesses(wmi, sink, "pc", "u", "p", table);
-        const auto elapsed = std::chrono::steady_clock::now() - start;
         EXPECT_TRUE(sink.boxes.empty());
         ASSERT_EQ(table.Length(), count);
         if (count == 0) continue;
@@ -171,8 +168,6 @@ TEST(HostileScanTest, NoProcessesAndAHundredThousandProcesses) {
         EXPECT_EQ(table[count - 1].ProcessName, "p" + std::to_string(count - 1) + ".exe");
         EXPECT_EQ(table[count - 1].CpuSeconds, 3u);
         EXPECT_EQ(wmi.liveObjects, 0);
-        // A generous bound even under the sanitizers: the scan does no work per earlier record.
-        EXPECT_LT(elapsed, std::chrono::seconds(10));
     }
 }
 

@@ -4,7 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -104,9 +103,7 @@ TEST(HostileWindowTest, NoProcessesAndAHundredThousandFillTheListAndItsCount) {
         Window window;
         window.wmi.generatedProcesses = count;
         window.wmi.logCalls = false;
-        const auto start = std::chrono::steady_clock::now();
         window.form.StartButtonClick();
-        const auto elapsed = std::chrono::steady_clock::now() - start;
         EXPECT_EQ(window.ui.statusText, std::to_string(count) + " processos");
         ASSERT_EQ(window.ui.rows.size(), count);
         EXPECT_TRUE(window.ui.Calls("ErrorBox").empty());
@@ -118,7 +115,6 @@ TEST(HostileWindowTest, NoProcessesAndAHundredThousandFillTheListAndItsCount) {
         EXPECT_EQ(window.ui.rows.back().cells[0], "p99999.exe");
         EXPECT_EQ(window.ui.rows.back().cells[2], "99999");
         EXPECT_EQ(window.ui.rows.back().itemData, 99999);
-        EXPECT_LT(elapsed, std::chrono::seconds(10));
     }
 }
 
