@@ -1,0 +1,18 @@
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <functional>
+
+#include "inventory/ProcessRecord.h"
+
+namespace brisklow::bench {
+
+// The records of a scan of `count` processes.
+using RowSource = std::function<TPIArray(size_t count)>;
+
+// Prints "fill <N> <ns/row>" for 1,000, 10,000 and 100,000 rows and
+// "sort <N> <column> <list ms> <std::sort ms>" for 10,000 and 100,000 rows.
+int RunListBench(HINSTANCE instance, const RowSource& makeRows, int repeats);
+
+}  // namespace brisklow::bench
