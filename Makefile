@@ -1,5 +1,5 @@
 # make run: build Brisklow.exe and start it under Wine.   make test: every test, native and Wine.
-.PHONY: run test test-native test-windows deps native windows fuzz clean
+.PHONY: run test test-native test-windows deps native windows fuzz bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -24,6 +24,12 @@ test: test-native test-windows
 fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz --target fuzz_run
+
+# The benchmarks under Wine on a virtual display of their own, printed as one table; not part of test.
+bench: deps
+	cmake --preset windows
+	cmake --build --preset windows --target Brisklow BrisklowWmiStandin brisklow_bench
+	bash bench/run.sh build/windows
 
 run: windows
 	bash scripts/run-brisklow.sh build/windows
