@@ -157,7 +157,7 @@ int RunListBench(HINSTANCE instance, const RowSource& makeRows, int repeats) {
         for (const TProcesInformation& record : makeRows(count)) {
             rows.push_back(FormatProcessRow(record, timeFormat));
         }
-        const int times = count >= 100000 ? std::max(1, repeats / 2) : repeats;
+        const int times = repeats;
         std::vector<double> fills;
         for (int i = 0; i < times; ++i) fills.push_back(list.Fill(rows));
         std::printf("fill %zu %.0f\n", count, Median(fills) * 1e9 / static_cast<double>(count));

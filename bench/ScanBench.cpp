@@ -200,7 +200,7 @@ TPIArray ScanGeneratedComputer(size_t count) { return Scan(GeneratedComputer(cou
 
 int RunScanBench(int repeats) {
     for (size_t count : {size_t{1000}, size_t{10000}, size_t{100000}}) {
-        const int times = count >= 100000 ? std::max(1, repeats / 2) : repeats;
+        const int times = repeats;
         // Interleaved, so that a slow spell of the machine hits both alike.
         double scan = 1e300, floor = 1e300;
         for (int i = 0; i < times; ++i) {

@@ -11,7 +11,7 @@ namespace brisklow::bench {
 TPIArray ScanGeneratedComputer(size_t count);
 
 // Prints "scan <N> <scan ns/process> <floor ns/process>" for 1,000, 10,000 and 100,000
-// processes, each the minimum of `repeats` runs (half as many at 100,000).
+// processes, each the minimum of `repeats` runs.
 int RunScanBench(int repeats);
 
 }  // namespace brisklow::bench

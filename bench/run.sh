@@ -58,7 +58,7 @@ for n in sorted(scan):
     s, f = scan[n]
     note = f"target <= 1.10: {verdict(s / f <= 1.10)}" if n == 10000 else ""
     rows.append((f"1. scan, {n:,} processes", f"{s / 1000:.2f} us/process",
-                 f"{f / 1000:.2f} us/process", f"{s / f:.2f}", note))
+                 f"{f / 1000:.2f} us/process", f"{s / f:.3f}", note))
 for n in sorted(fill):
     rows.append((f"2. fill list*, {n:,} rows", f"{fill[n] / 1000:.2f} us/row", "", "", ""))
 if 10000 in fill and 100000 in fill:
@@ -70,7 +70,7 @@ for c in (0, 2, 5):
     if (10000, c) in sort:
         l, f = sort[(10000, c)]
         rows.append((f"3. sort*, 10,000 rows, {names[c]}", f"{l:.1f} ms", f"{f:.1f} ms",
-                     f"{l / f:.1f}", f"target <= 3: {verdict(l / f <= 3)}"))
+                     f"{l / f:.2f}", f"target <= 3: {verdict(l / f <= 3)}"))
 for c in (0, 2, 5):
     if (10000, c) in sort and (100000, c) in sort:
         r = sort[(100000, c)][0] / sort[(10000, c)][0]
