@@ -1,0 +1,579 @@
+// Reliability of the real program under the WMI stand-in: every scripting call of the scan fails
+// once, each on a simulated computer of its own, in one run of Brisklow.exe that scans them one
+// after the other with a healthy scan after each; and a soak of many scans of a 1,000-process
+// computer in one run, with the program's handle count and private memory compared between an
+// early scan and the last.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <psapi.h>
+#include <winternl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cmath>
+#include <cstdlib>
+#include <cctype>
+#include <iostream>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "inventory/WmiError.h"
+#include "tests/e2e/RunningProgram.h"
+#include "ui/MainWindow.h"
+
+namespace brisklow::e2e {
+namespace {
+
+constexpr int kColumns = 10;
+constexpr auto kScanTimeout = std::chrono::seconds(120);
+constexpr int kFailingProcesses = 6;
+constexpr int kHealthyProcesses = 5;
+constexpr size_t kFailAt = 3;
+constexpr int kSoakProcesses = 1000;
+
+using Row = std::vector<std::string>;
+
+struct ScanEnd {
+    bool ended = false;
+    std::string boxCaption;
+    std::vector<std::string> boxTexts;
+};
+
+std::string Joined(const std::vector<std::string>& texts) {
+    std::string all;
+    for (const std::string& text : texts) all += "[" + text + "]";
+    return all;
+}
+
+HWND TypingTarget(HWND control) {
+    HWND edit = FindWindowExA(control, nullptr, "Edit", nullptr);
+    return edit ? edit : control;
+}
+
+void Type(HWND control, const std::string& text) {
+    SendMessageA(TypingTarget(control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void PressEnter(HWND control) {
+    PostMessageA(TypingTarget(control), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+}
+
+std::string Hex(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+    return text;
+}
+
+// The system's text for a result code, as the program asks for it; empty when there is none.
+std::string SystemText(uint32_t result) {
+    char* raw = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, result, 0, reinterpret_cast<LPSTR>(&raw), 0, nullptr);
+    std::string text = length > 0 && raw ? std::string(raw, length) : std::string();
+    if (raw) LocalFree(raw);
+    return text;
+}
+
+// The lines appended to the call log since the last look; a partial last line waits for its end.
+class LogTail {
+public:
+    explicit LogTail(std::string path) : path_(std::move(path)) {}
+
+    std::vector<std::string> NewLines() {
+        std::vector<std::string> lines;
+        HANDLE file = CreateFileA(path_.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return lines;
+        LARGE_INTEGER at{};
+        at.QuadPart = offset_;
+        SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
+        char buffer[65536];
+        DWORD read = 0;
+        while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+            offset_ += read;
+            partial_.append(buffer, read);
+        }
+        CloseHandle(file);
+        size_t start = 0;
+        for (size_t end; (end = partial_.find('\n', start)) != std::string::npos; start = end + 1) {
+            std::string line = partial_.substr(start, end - start);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            lines.push_back(std::move(line));
+        }
+        partial_.erase(0, start);
+        return lines;
+    }
+
+private:
+    std::string path_;
+    long long offset_ = 0;
+    std::string partial_;
+};
+
+// One scripted failure of the scan and what the window shows after it.
+struct FailingCall {
+    std::string computer;
+    std::string call;                  // as the network file names it
+    std::optional<size_t> atProcess;   // for the calls made once per process
+    bool enumFailAfter = false;        // the enumerator's own failure instead of a scripted one
+    std::string logStart;              // how the call's line in the log begins
+    std::string marker;                // the box's "Code: ..."; empty: no box
+    bool interfaceQuery = false;       // the program reports its own text for these
+    int rows = 0;                      // the rows that stay
+};
+
+constexpr const char* kIdentity[] = {"Name",      "ExecutablePath", "ProcessID", "ParentProcessId",
+                                     "SessionID", "ThreadCount",    "Priority"};
+constexpr int kIdentityColumn[] = {0, 1, 2, 3, 7, 8, 9};
+constexpr const char* kUsage[] = {"WorkingSetSize", "HandleCount", "UserModeTime",
+                                  "KernelModeTime"};
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::vector<FailingCall> FailingCalls() {
+    std::vector<FailingCall> calls = {
+        {"FAIL-CONNECTSERVER", "ConnectServer", {}, false, "ConnectServer server=FAIL-CONNECTSERVER ",
+         "2", false, 0},
+        {"FAIL-GET-SECURITY", "get_Security_", {}, false, "get_Security_ ", "4", false, 0},
+        {"FAIL-IMPERSONATION", "put_ImpersonationLevel", {}, false, "put_ImpersonationLevel ", "4",
+         false, 0},
+        {"FAIL-GET-PRIVILEGES", "get_Privileges", {}, false, "get_Privileges ", "4", false, 0},
+        {"FAIL-ADD", "Add", {}, false, "Add ", "4", false, 0},
+        {"FAIL-GET", "Get", {}, false, "Get ", "5", false, 0},
+        {"FAIL-INSTANCES", "Instances_", {}, false, "Instances_ ", "6", false, 0},
+        {"FAIL-NEWENUM", "get__NewEnum", {}, false, "get__NewEnum ", "6", false, 0},
+        {"FAIL-QI-ENUMVARIANT", "QueryInterface:IEnumVARIANT", {}, false,
+         "QueryInterface:IEnumVARIANT ", "6", true, 0},
+        {"FAIL-QI-OBJECT-FIRST", "QueryInterface:ISWbemObject", size_t{0}, false,
+         "QueryInterface:ISWbemObject ", "7", true, 0},
+        {"FAIL-QI-OBJECT", "QueryInterface:ISWbemObject", kFailAt, false,
+         "QueryInterface:ISWbemObject ", "9", true, static_cast<int>(kFailAt)},
+        {"FAIL-PROPERTIES", "get_Properties_", kFailAt, false, "get_Properties_ ", "9", false,
+         static_cast<int>(kFailAt)},
+    };
+    for (const char* name : kIdentity) {
+        calls.push_back({"FAIL-ITEM-" + Upper(name), std::string("Item:") + name, kFailAt, false,
+                         std::string("Item name=") + name + " ", "8 " + std::to_string(kFailAt),
+                         false, static_cast<int>(kFailAt) + 1});
+    }
+    for (const char* name : kUsage) {
+        calls.push_back({"FAIL-ITEM-" + Upper(name), std::string("Item:") + name, kFailAt, false,
+                         std::string("Item name=") + name + " ", "", false, kFailingProcesses});
+    }
+    calls.push_back({"FAIL-NEXT", "Next", kFailAt, false, "Next ", "", false,
+                     static_cast<int>(kFailAt)});
+    calls.push_back({"FAIL-ENUM-AFTER", "", {}, true, "Next ", "", false,
+                     static_cast<int>(kFailAt)});
+    return calls;
+}
+
+// The result codes the failures return, in turn: some of them have a system text under some
+// systems, others none.
+constexpr uint32_t kResults[] = {0x80041001, 0x80070005, 0x80041003, 0x80004005,
+                                 0x80041002, 0x800706BA, 0x8007000E, 0x80041010};
+constexpr uint32_t kEnumeratorFailure = 0x80041001;  // what the stand-in's enumerator answers
+
+uint32_t ResultOf(size_t index, const FailingCall& call) {
+    return call.enumFailAfter ? kEnumeratorFailure : kResults[index % std::size(kResults)];
+}
+
+// The description a failure leaves, with trailing noise the program cuts off.
+std::string DescriptionJson(const FailingCall& call) {
+    return "Simulated " + call.call + " failure. \\t.\\r\\n";
+}
+std::string DescriptionRaw(const FailingCall& call) {
+    return "Simulated " + call.call + " failure. \t.\r\n";
+}
+std::string DescriptionShown(const FailingCall& call) {
+    return "Simulated " + call.call + " failure";
+}
+
+Row FullRow(int index) {
+    return {"p" + std::to_string(index) + ".exe", "C:\\P\\p" + std::to_string(index) + ".exe",
+            std::to_string(100 + index), "4", "8 K", "3 s", "25", "1", "3", "8"};
+}
+
+std::string ProcessesJson(int count) {
+    std::ostringstream json;
+    for (int i = 0; i < count; ++i) {
+        if (i) json << ",\n    ";
+        json << R"({"Name": "p)" << i << R"(.exe", "ExecutablePath": "C:\\P\\p)" << i
+             << R"(.exe", "ProcessID": )" << 100 + i
+             << R"(, "ParentProcessId": 4, "SessionID": 1, "ThreadCount": 3, "Priority": 8,)"
+             << R"( "WorkingSetSize": "8192", "HandleCount": 25, "UserModeTime": "20000000",)"
+             << R"( "KernelModeTime": "10000000"})";
+    }
+    return json.str();
+}
+
+std::string FailureNetwork(bool withDescription) {
+    std::ostringstream json;
+    json << R"({"computers": [
+  {"name": "HEALTHY", "processes": [)"
+         << ProcessesJson(kHealthyProcesses) << "]}";
+    const auto calls = FailingCalls();
+    for (size_t i = 0; i < calls.size(); ++i) {
+        const FailingCall& call = calls[i];
+        json << ",\n  {\"name\": \"" << call.computer << "\", ";
+        if (call.enumFailAfter) {
+            json << "\"enumFailAfter\": " << kFailAt << ", ";
+        } else {
+            json << R"("failures": [{"call": ")" << call.call << R"(", "hresult": ")"
+                 << Hex(ResultOf(i, call)) << '"';
+            if (withDescription) json << R"(, "description": ")" << DescriptionJson(call) << '"';
+            if (call.atProcess) json << R"(, "atProcess": )" << *call.atProcess;
+            json << "}], ";
+        }
+        json << "\"processes\": [" << ProcessesJson(kFailingProcesses) << "]}";
+    }
+    json << ",\n  {\"name\": \"GEN1000\", \"generate\": " << kSoakProcesses << "}\n]}";
+    return json.str();
+}
+
+// The rows a failing scan leaves: those before the failing process complete, that process as far
+// as it was read, the rest complete when the scan went on.
+std::vector<Row> ExpectedRows(const FailingCall& call) {
+    std::vector<Row> rows;
+    for (int i = 0; i < call.rows; ++i) rows.push_back(FullRow(i));
+    if (!call.atProcess || call.rows <= static_cast<int>(*call.atProcess)) return rows;
+    Row& row = rows[*call.atProcess];
+    const std::string property = call.call.substr(call.call.find(':') + 1);
+    bool cut = false;
+    for (size_t k = 0; k < std::size(kIdentity); ++k) {
+        if (property == kIdentity[k]) cut = true;
+        if (cut) row[kIdentityColumn[k]] = k < 2 ? "" : "0";
+    }
+    if (cut || property == "WorkingSetSize") {
+        row[4] = "0 K";
+        row[5] = "";
+        row[6] = "0";
+    } else if (property == "HandleCount") {
+        row[5] = "";
+        row[6] = "0";
+    } else if (property == "UserModeTime") {
+        row[5] = "";
+    } else if (property == "KernelModeTime") {
+        row[5] = "2 s";  // the user-mode part alone
+    }
+    return rows;
+}
+
+class BrisklowReliability : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(sizeof temp, temp);
+        const std::string stem = std::string(temp) + "brisklow-reliability-" +
+                                 std::to_string(GetCurrentProcessId()) + "-" +
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        networkPath_ = stem + ".json";
+        logPath_ = stem + ".log";
+        DeleteFileA(logPath_.c_str());
+    }
+
+    void TearDown() override {
+        program_.reset();
+        DeleteFileA(networkPath_.c_str());
+        DeleteFileA(logPath_.c_str());
+    }
+
+    ScanEnd Start(const std::string& network) {
+        std::ofstream(networkPath_, std::ios::binary) << network;
+        tail_ = std::make_unique<LogTail>(logPath_);
+        program_ = std::make_unique<RunningProgram>(RunningProgram::Environment{
+            {"BRISKLOW_WMI_NETWORK", networkPath_}, {"BRISKLOW_WMI_LOG", logPath_}});
+        return WaitForScanEnd(0);
+    }
+
+    HWND Of(Control control) const { return program_->Control(ControlId(control)); }
+
+    void PollLog() {
+        for (std::string& line : tail_->NewLines()) {
+            if (line == "live 0") ++scansEnded_;
+            segment_.push_back(std::move(line));
+        }
+    }
+
+    bool Idle() const {
+        HWND button = Of(Control::StartButton);
+        return IsWindowVisible(button) && IsWindowEnabled(button) &&
+               program_->MessageBoxes().empty();
+    }
+
+    ScanEnd WaitForScanEnd(size_t scansBefore) {
+        ScanEnd end;
+        const auto over = [&] {
+            PollLog();
+            return scansEnded_ > scansBefore && Idle();
+        };
+        end.ended = WaitUntil([&] { return !program_->MessageBoxes().empty() || over(); },
+                              kScanTimeout);
+        const auto boxes = program_->MessageBoxes();
+        if (!boxes.empty()) {
+            end.boxCaption = TextOf(boxes.front());
+            end.boxTexts = RunningProgram::BoxTexts(boxes.front());
+            RunningProgram::CloseMessageBox(boxes.front());
+            end.ended = WaitUntil(over, kScanTimeout);
+        }
+        return end;
+    }
+
+    // Types the computer's name into the computer box and presses Enter there; the log lines of
+    // the scan are in segment_ afterwards.
+    ScanEnd Scan(const std::string& computer) {
+        PollLog();
+        segment_.clear();
+        Type(Of(Control::PcComboBox), computer);
+        const size_t before = scansEnded_;
+        PressEnter(Of(Control::PcComboBox));
+        return WaitForScanEnd(before);
+    }
+
+    std::string Cell(int row, int column) const {
+        constexpr size_t kTextSize = 512;
+        RemoteBlock block(program_->process(), sizeof(LVITEMA) + kTextSize);
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = static_cast<char*>(block.address()) + sizeof(LVITEMA);
+        item.cchTextMax = kTextSize;
+        block.Write(&item, sizeof item);
+        const auto length = SendMessageA(Of(Control::ListView1), LVM_GETITEMTEXTA,
+                                         static_cast<WPARAM>(row),
+                                         reinterpret_cast<LPARAM>(block.address()));
+        if (length <= 0) return {};
+        std::string text(static_cast<size_t>(std::min<LRESULT>(length, kTextSize - 1)), '\0');
+        block.Read(text.data(), text.size(), sizeof(LVITEMA));
+        return text;
+    }
+
+    int RowCount() const {
+        return static_cast<int>(SendMessageA(Of(Control::ListView1), LVM_GETITEMCOUNT, 0, 0));
+    }
+
+    std::vector<Row> Rows() const {
+        std::vector<Row> rows;
+        for (int row = 0; row < RowCount(); ++row) {
+            Row cells;
+            for (int column = 0; column < kColumns; ++column) cells.push_back(Cell(row, column));
+            rows.push_back(cells);
+        }
+        return rows;
+    }
+
+    std::string Status() const { return program_->StatusText(Of(Control::StatusBar)); }
+
+    size_t SegmentCount(const std::string& line) const {
+        return static_cast<size_t>(std::count(segment_.begin(), segment_.end(), line));
+    }
+
+    // Every call fails once; `withDescription` chooses whether the failure leaves a description.
+    void EveryCallFailsOnce(bool withDescription) {
+        const ScanEnd first = Start(FailureNetwork(withDescription));
+        ASSERT_TRUE(first.ended) << "the first scan did not end";
+        const auto calls = FailingCalls();
+        int systemTexts = 0;
+        int oleTexts = 0;
+        for (size_t i = 0; i < calls.size(); ++i) {
+            const FailingCall& call = calls[i];
+            SCOPED_TRACE(call.computer);
+            const uint32_t result = ResultOf(i, call);
+            const ScanEnd end = Scan(call.computer);
+            ASSERT_TRUE(end.ended) << "the scan did not end";
+
+            if (call.marker.empty()) {
+                EXPECT_TRUE(end.boxTexts.empty()) << Joined(end.boxTexts);
+            } else {
+                std::string message;
+                if (call.interfaceQuery) {
+                    message = kInterfaceNotSupported;
+                } else if (withDescription) {
+                    message = DescriptionShown(call);
+                    EXPECT_EQ(ComposeWmiErrorMessage(DescriptionRaw(call), SystemText(result),
+                                                     static_cast<int32_t>(result)),
+                              message);
+                } else {
+                    const std::string system = SystemText(result);
+                    message = ComposeWmiErrorMessage("", system, static_cast<int32_t>(result));
+                    (TrimTrailingNoise(system).empty() ? oleTexts : systemTexts) += 1;
+                    std::cout << call.computer << " " << Hex(result) << ": \"" << message
+                              << "\"" << std::endl;
+                }
+                EXPECT_EQ(end.boxCaption, "erro WMI");
+                const std::string expected = "erro WMI\r" + message + "\rCode: " + call.marker +
+                                             "\r\rDica: Procure online por \"WMI " + message +
+                                             "\" para corrigir este erro.";
+                EXPECT_NE(Joined(end.boxTexts).find("[" + expected + "]"), std::string::npos)
+                    << Joined(end.boxTexts);
+            }
+            EXPECT_EQ(Rows(), ExpectedRows(call));
+            EXPECT_EQ(Status(), std::to_string(call.rows) + " processos");
+
+            // The call failed once, with its code, and the scan ended with nothing alive.
+            const std::string code = "result=" + Hex(result);
+            const auto failed = std::count_if(segment_.begin(), segment_.end(), [&](const std::string& line) {
+                return line.starts_with(call.logStart) && line.ends_with(code);
+            });
+            EXPECT_EQ(failed, 1) << Joined(segment_);
+            ASSERT_FALSE(segment_.empty());
+            EXPECT_EQ(segment_.back(), "live 0");
+            EXPECT_EQ(SegmentCount("live 0"), 1u);
+
+            // A healthy computer scans as before.
+            const ScanEnd healthy = Scan("HEALTHY");
+            ASSERT_TRUE(healthy.ended);
+            EXPECT_TRUE(healthy.boxTexts.empty()) << Joined(healthy.boxTexts);
+            std::vector<Row> expectedRows;
+            for (int row = 0; row < kHealthyProcesses; ++row) expectedRows.push_back(FullRow(row));
+            EXPECT_EQ(Rows(), expectedRows);
+            EXPECT_EQ(Status(), std::to_string(kHealthyProcesses) + " processos");
+            EXPECT_EQ(SegmentCount("live 0"), 1u);
+        }
+        std::cout << calls.size() << " calls failed once each";
+        if (!withDescription) {
+            std::cout << "; " << systemTexts << " boxes showed the system's text, " << oleTexts
+                      << " the OLE-Fehler text";
+        }
+        std::cout << std::endl;
+    }
+
+    std::string networkPath_;
+    std::string logPath_;
+    std::unique_ptr<RunningProgram> program_;
+    std::unique_ptr<LogTail> tail_;
+    size_t scansEnded_ = 0;
+    std::vector<std::string> segment_;
+};
+
+TEST_F(BrisklowReliability, EveryCallFailsOnceWithADescription) { EveryCallFailsOnce(true); }
+
+TEST_F(BrisklowReliability, EveryCallFailsOnceWithoutADescription) { EveryCallFailsOnce(false); }
+
+// What the program holds of the system after a scan.
+struct Usage {
+    DWORD handles = 0;
+    bool handlesFromList = false;  // GetProcessHandleCount gave nothing
+    SIZE_T privateBytes = 0;   // PROCESS_MEMORY_COUNTERS_EX.PrivateUsage
+    SIZE_T pagefileBytes = 0;  // PagefileUsage
+    SIZE_T committedPrivate = 0;  // committed private regions, by walking the address space
+};
+
+// The process's handle count from the system's process list, for a system whose
+// GetProcessHandleCount answers 0 for another process (Wine does).
+DWORD ListedHandleCount(DWORD processId) {
+    using Query = LONG(NTAPI*)(SYSTEM_INFORMATION_CLASS, void*, ULONG, ULONG*);
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const FARPROC found = ntdll ? GetProcAddress(ntdll, "NtQuerySystemInformation") : nullptr;
+    if (!found) return 0;
+    const auto query = reinterpret_cast<Query>(reinterpret_cast<void (*)()>(found));
+    std::vector<char> buffer(1 << 20);
+    ULONG needed = 0;
+    LONG status = 0;
+    while ((status = query(SystemProcessInformation, buffer.data(),
+                           static_cast<ULONG>(buffer.size()), &needed)) ==
+           static_cast<LONG>(0xC0000004)) {  // the buffer is too small
+        buffer.resize(std::max<size_t>(buffer.size() * 2, needed));
+    }
+    if (status < 0) return 0;
+    for (size_t at = 0;;) {
+        const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer.data() + at);
+        if (reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId) == processId) {
+            return entry->HandleCount;
+        }
+        if (entry->NextEntryOffset == 0) return 0;
+        at += entry->NextEntryOffset;
+    }
+}
+
+Usage UsageOf(HANDLE process) {
+    Usage usage;
+    if (!GetProcessHandleCount(process, &usage.handles) || usage.handles == 0) {
+        usage.handles = ListedHandleCount(GetProcessId(process));
+        usage.handlesFromList = true;
+    }
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                             sizeof counters)) {
+        usage.privateBytes = counters.PrivateUsage;
+        usage.pagefileBytes = counters.PagefileUsage;
+    }
+    MEMORY_BASIC_INFORMATION region{};
+    for (const char* at = nullptr;
+         VirtualQueryEx(process, at, &region, sizeof region) == sizeof region;
+         at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) {
+            usage.committedPrivate += region.RegionSize;
+        }
+    }
+    return usage;
+}
+
+void Print(const char* when, const Usage& usage) {
+    std::cout << when << ": " << usage.handles << " handles"
+              << (usage.handlesFromList ? " (from the system's process list)" : "")
+              << ", private bytes " << usage.privateBytes
+              << ", pagefile bytes " << usage.pagefileBytes << ", committed private regions "
+              << usage.committedPrivate << std::endl;
+}
+
+int SoakScans() {
+    const char* text = std::getenv("BRISKLOW_SOAK_SCANS");
+    const int scans = text && *text ? std::atoi(text) : 100;
+    return scans;
+}
+
+TEST_F(BrisklowReliability, SoakOfManyScansKeepsHandlesAndMemoryFlat) {
+    const int scans = SoakScans();
+    ASSERT_GT(scans, 10) << "BRISKLOW_SOAK_SCANS must be above 10";
+    ASSERT_TRUE(Start(FailureNetwork(false)).ended);
+    Usage early;
+    for (int scan = 1; scan <= scans; ++scan) {
+        const ScanEnd end = Scan("GEN1000");
+        ASSERT_TRUE(end.ended) << "scan " << scan;
+        ASSERT_TRUE(end.boxTexts.empty()) << "scan " << scan << ": " << Joined(end.boxTexts);
+        ASSERT_EQ(Status(), std::to_string(kSoakProcesses) + " processos") << "scan " << scan;
+        ASSERT_EQ(RowCount(), kSoakProcesses) << "scan " << scan;
+        ASSERT_EQ(SegmentCount("Next count=1 result=0x00000000"),
+                  static_cast<size_t>(kSoakProcesses))
+            << "scan " << scan;
+        ASSERT_EQ(SegmentCount("live 0"), 1u) << "scan " << scan;
+        if (scan == 10) {
+            early = UsageOf(program_->process());
+            Print("after scan 10", early);
+        }
+    }
+    const Usage last = UsageOf(program_->process());
+    Print(("after scan " + std::to_string(scans)).c_str(), last);
+    EXPECT_EQ(Cell(0, 0), "proc00001.exe");
+    EXPECT_EQ(Cell(kSoakProcesses - 1, 0), "proc01000.exe");
+
+    ASSERT_GT(early.handles, 0u) << "no handle count";
+    const double handleGrowth =
+        static_cast<double>(last.handles) - static_cast<double>(early.handles);
+    EXPECT_LE(std::abs(handleGrowth), 0.01 * early.handles)
+        << early.handles << " -> " << last.handles;
+
+    // Where a system leaves PrivateUsage 0 (Wine does), the committed private regions count.
+    const bool filled = early.privateBytes > 0 && last.privateBytes > 0;
+    const double before = static_cast<double>(filled ? early.privateBytes : early.committedPrivate);
+    const double after = static_cast<double>(filled ? last.privateBytes : last.committedPrivate);
+    ASSERT_GT(before, 0.0);
+    EXPECT_LE(std::abs(after - before), 1024.0 * 1024.0)
+        << (filled ? "private bytes " : "committed private regions ") << before << " -> "
+        << after;
+}
+
+}  // namespace
+}  // namespace brisklow::e2e
