@@ -342,35 +342,14 @@ protected:
     }
 
     std::string Cell(int row, int column) const {
-        constexpr size_t kTextSize = 512;
-        RemoteBlock block(program_->process(), sizeof(LVITEMA) + kTextSize);
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.pszText = static_cast<char*>(block.address()) + sizeof(LVITEMA);
-        item.cchTextMax = kTextSize;
-        block.Write(&item, sizeof item);
-        const auto length = SendMessageA(Of(Control::ListView1), LVM_GETITEMTEXTA,
-                                         static_cast<WPARAM>(row),
-                                         reinterpret_cast<LPARAM>(block.address()));
-        if (length <= 0) return {};
-        std::string text(static_cast<size_t>(std::min<LRESULT>(length, kTextSize - 1)), '\0');
-        block.Read(text.data(), text.size(), sizeof(LVITEMA));
-        return text;
+        return program_->ListCell(Of(Control::ListView1), row, column);
     }
 
     int RowCount() const {
         return static_cast<int>(SendMessageA(Of(Control::ListView1), LVM_GETITEMCOUNT, 0, 0));
     }
 
-    std::vector<Row> Rows() const {
-        std::vector<Row> rows;
-        for (int row = 0; row < RowCount(); ++row) {
-            Row cells;
-            for (int column = 0; column < kColumns; ++column) cells.push_back(Cell(row, column));
-            rows.push_back(cells);
-        }
-        return rows;
-    }
+    std::vector<Row> Rows() const { return program_->ListRows(Of(Control::ListView1), kColumns); }
 
     std::string Status() const { return program_->StatusText(Of(Control::StatusBar)); }
 

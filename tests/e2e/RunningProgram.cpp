@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -242,6 +243,33 @@ std::string RunningProgram::StatusText(HWND statusBar) const {
     std::string text(length, '\0');
     if (length) block.Read(text.data(), length);
     return text;
+}
+
+std::string RunningProgram::ListCell(HWND list, int row, int column) const {
+    constexpr size_t kTextSize = 512;
+    RemoteBlock block(info_.hProcess, sizeof(LVITEMA) + kTextSize);
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = static_cast<char*>(block.address()) + sizeof(LVITEMA);
+    item.cchTextMax = kTextSize;
+    block.Write(&item, sizeof item);
+    const auto length = SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                                     reinterpret_cast<LPARAM>(block.address()));
+    if (length <= 0) return {};
+    std::string text(static_cast<size_t>(std::min<LRESULT>(length, kTextSize - 1)), '\0');
+    block.Read(text.data(), text.size(), sizeof(LVITEMA));
+    return text;
+}
+
+std::vector<std::vector<std::string>> RunningProgram::ListRows(HWND list, int columns) const {
+    std::vector<std::vector<std::string>> rows;
+    const auto count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    for (int row = 0; row < count; ++row) {
+        std::vector<std::string> cells;
+        for (int column = 0; column < columns; ++column) cells.push_back(ListCell(list, row, column));
+        rows.push_back(std::move(cells));
+    }
+    return rows;
 }
 
 long RunningProgram::CloseAndWait() {

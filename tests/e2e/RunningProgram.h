@@ -72,6 +72,11 @@ public:
     // The status bar's simple text.
     std::string StatusText(HWND statusBar) const;
 
+    // The text of one cell of a report list of the program (up to 511 bytes).
+    std::string ListCell(HWND list, int row, int column) const;
+    // Every row of the list, each with its first `columns` cells.
+    std::vector<std::vector<std::string>> ListRows(HWND list, int columns) const;
+
     // Asks the window to close and waits for the process to end; its exit code, or -1.
     long CloseAndWait();
 
