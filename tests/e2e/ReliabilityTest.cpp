@@ -52,19 +52,6 @@ std::string Joined(const std::vector<std::string>& texts) {
     return all;
 }
 
-HWND TypingTarget(HWND control) {
-    HWND edit = FindWindowExA(control, nullptr, "Edit", nullptr);
-    return edit ? edit : control;
-}
-
-void Type(HWND control, const std::string& text) {
-    SendMessageA(TypingTarget(control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-void PressEnter(HWND control) {
-    PostMessageA(TypingTarget(control), WM_KEYDOWN, VK_RETURN, 0x001C0001);
-}
-
 std::string Hex(uint32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));

@@ -65,6 +65,19 @@ void RemoteBlock::Read(void* data, size_t size, size_t offset) const {
     }
 }
 
+HWND TypingTarget(HWND control) {
+    HWND edit = FindWindowExA(control, nullptr, "Edit", nullptr);
+    return edit ? edit : control;
+}
+
+void Type(HWND control, const std::string& text) {
+    SendMessageA(TypingTarget(control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void PressEnter(HWND control) {
+    PostMessageA(TypingTarget(control), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+}
+
 bool SaveScreenshot(const std::string& unixPath) {
     const std::string windowsPath = "Z:" + unixPath;
     DeleteFileA(windowsPath.c_str());

@@ -85,6 +85,13 @@ private:
     HWND main_ = nullptr;
 };
 
+// The edit control a person types into: a combo box's own edit, or the control itself.
+HWND TypingTarget(HWND control);
+// Replaces the text of the control's edit, as typing it would.
+void Type(HWND control, const std::string& text);
+// Presses Enter in the control's edit.
+void PressEnter(HWND control);
+
 // Saves a picture of the whole display as a PNG file at a Unix path; whether it was written.
 bool SaveScreenshot(const std::string& unixPath);
 

@@ -46,20 +46,6 @@ std::string BoxText(HWND box) {
     return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
 }
 
-// The edit control a person types into: a combo box's own edit, or the edit itself.
-HWND TypingTarget(HWND control) {
-    HWND edit = FindWindowExA(control, nullptr, "Edit", nullptr);
-    return edit ? edit : control;
-}
-
-void Type(HWND control, const std::string& text) {
-    SendMessageA(TypingTarget(control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-void PressEnter(HWND control) {
-    PostMessageA(TypingTarget(control), WM_KEYDOWN, VK_RETURN, 0x001C0001);
-}
-
 std::string LocaleValue(LCTYPE type) {
     char value[80] = {};
     const int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, value, sizeof value);
