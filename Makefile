@@ -28,7 +28,7 @@ fuzz: deps
 # The benchmarks under Wine on a virtual display of their own, printed as one table; not part of test.
 bench: deps
 	cmake --preset windows
-	cmake --build --preset windows --target Brisklow BrisklowWmiStandin brisklow_bench
+	cmake --build --preset windows --target Brisklow BrisklowWmiStandin brisklow_bench brisklow_reliability_tests
 	bash bench/run.sh build/windows
 
 run: windows

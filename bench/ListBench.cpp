@@ -2,7 +2,9 @@
 // a window of the bench's own, filled through Win32UiServices::AppendRow with redrawing suspended
 // (as TForm1::ShowRows does) and sorted through Win32UiServices::SortRows with CompareListItems
 // over the rows' cell texts reached through the item data (as TForm1::ListView1ColumnClick does).
-// The rows are the cell texts of a scan of the stand-in's generated computer.
+// The rows are the cell texts of a scan of the stand-in's generated computer. The list is filled
+// twice over: bare, and as the program has it after its first paint (the balloon's tool on the
+// list and the program's window procedure in front of the list's).
 #include "bench/ListBench.h"
 
 #include <windows.h>
@@ -19,6 +21,7 @@
 
 #include "bench/Timing.h"
 #include "platform/Win32UiServices.h"
+#include "texts/UiTexts.h"
 #include "ui/FormLayout.h"
 #include "ui/ListSorting.h"
 #include "ui/ProcessRow.h"
@@ -28,9 +31,15 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
+// How the list is set up around it.
+enum class ListSetUp {
+    Bare,
+    AsInTheProgram,  // the balloon's tool on the list, the program's procedure in front
+};
+
 class BenchList {
 public:
-    explicit BenchList(HINSTANCE instance) : ui_(instance) {
+    BenchList(HINSTANCE instance, ListSetUp setUp) : ui_(instance) {
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = DefWindowProcA;
         windowClass.hInstance = instance;
@@ -61,9 +70,22 @@ public:
         }
         ui_.SetMainWindow(window_);
         ui_.SetControlWindow(Control::ListView1, list_);
+        if (setUp == ListSetUp::AsInTheProgram) {
+            // TForm1::FormPaint's order: the balloon with its tool, then the list's procedure.
+            ui_.CreateBalloonWindow();
+            ui_.SetBalloonTitle(1, UiText(1));
+            ui_.SetBalloonDelays(32000);
+            ui_.ActivateBalloon(false);
+            ui_.AddBalloonTool(UiText(2));
+            ui_.HookListView();
+        }
         Pump();
     }
-    ~BenchList() { DestroyWindow(window_); }
+    ~BenchList() {
+        ui_.RemoveBalloonTool();
+        ui_.DestroyBalloonWindow();
+        DestroyWindow(window_);
+    }
     BenchList(const BenchList&) = delete;
     BenchList& operator=(const BenchList&) = delete;
 
@@ -99,12 +121,26 @@ public:
         return seconds;
     }
 
-    // The header click's sort; the time of LVM_SORTITEMS.
-    double Sort(const Rows& rows, int key) {
+    // The header click's sort; the time of LVM_SORTITEMS. Counts the comparisons into `calls`.
+    double Sort(const Rows& rows, int key, size_t& calls) {
+        calls = 0;
         const Stopwatch watch;
-        ui_.SortRows([&rows, key](intptr_t item1, intptr_t item2) {
+        ui_.SortRows([&rows, key, &calls](intptr_t item1, intptr_t item2) {
+            ++calls;
             return CompareListItems(rows[static_cast<size_t>(item1)],
                                     rows[static_cast<size_t>(item2)], key);
+        });
+        return watch.Seconds();
+    }
+
+    // The list's own share of a sort: the same sort with a comparison that costs next to nothing
+    // and orders the rows as `rank` says (the order the real comparison gives).
+    double SortByRank(const std::vector<size_t>& rank) {
+        const Stopwatch watch;
+        ui_.SortRows([&rank](intptr_t item1, intptr_t item2) {
+            const size_t rank1 = rank[static_cast<size_t>(item1)];
+            const size_t rank2 = rank[static_cast<size_t>(item2)];
+            return rank1 < rank2 ? -1 : rank1 > rank2 ? 1 : 0;
         });
         return watch.Seconds();
     }
@@ -133,50 +169,88 @@ bool SortedBy(const BenchList& list, const Rows& rows, int key) {
     return true;
 }
 
-double FloorSort(const Rows& rows, int key) {
+double FloorSort(const Rows& rows, int key, size_t& calls) {
     std::vector<size_t> order(rows.size());
     std::iota(order.begin(), order.end(), size_t{0});
+    calls = 0;
     const Stopwatch watch;
-    std::sort(order.begin(), order.end(), [&rows, key](size_t item1, size_t item2) {
+    std::sort(order.begin(), order.end(), [&rows, key, &calls](size_t item1, size_t item2) {
+        ++calls;
         return CompareListItems(rows[item1], rows[item2], key) < 0;
     });
     return watch.Seconds();
 }
 
+// Each row's place in the order the list's sort gives from the scan's order: a stable sort by the
+// comparison (the list's merge sort keeps rows that compare equal in their order).
+std::vector<size_t> RanksOf(const Rows& rows, int key) {
+    std::vector<size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&rows, key](size_t item1, size_t item2) {
+        return CompareListItems(rows[item1], rows[item2], key) < 0;
+    });
+    std::vector<size_t> rank(rows.size());
+    for (size_t place = 0; place < order.size(); ++place) rank[order[place]] = place;
+    return rank;
+}
+
+Rows RowsOf(const RowSource& makeRows, size_t count, const LongTimeFormat& timeFormat) {
+    Rows rows;
+    rows.reserve(count);
+    for (const TProcesInformation& record : makeRows(count)) {
+        rows.push_back(FormatProcessRow(record, timeFormat));
+    }
+    return rows;
+}
+
 }  // namespace
 
 int RunListBench(HINSTANCE instance, const RowSource& makeRows, int repeats) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-    BenchList list(instance);
-    const LongTimeFormat timeFormat = list.ui().UserLongTimeFormat();
+    const LongTimeFormat timeFormat = Win32UiServices(instance).UserLongTimeFormat();
 
-    for (size_t count : {size_t{1000}, size_t{10000}, size_t{100000}}) {
-        Rows rows;
-        rows.reserve(count);
-        for (const TProcesInformation& record : makeRows(count)) {
-            rows.push_back(FormatProcessRow(record, timeFormat));
+    {
+        // Every message to the list passes the balloon's subclassing and the program's procedure:
+        // at most 10,000 rows, that fill costs far more per row.
+        BenchList list(instance, ListSetUp::AsInTheProgram);
+        for (size_t count : {size_t{1000}, size_t{10000}}) {
+            const Rows rows = RowsOf(makeRows, count, timeFormat);
+            std::vector<double> fills;
+            for (int i = 0; i < repeats; ++i) fills.push_back(list.Fill(rows));
+            std::printf("fill-program %zu %.0f\n", count,
+                        Median(fills) * 1e9 / static_cast<double>(count));
+            std::fflush(stdout);
         }
-        const int times = repeats;
+    }
+
+    BenchList list(instance, ListSetUp::Bare);
+    for (size_t count : {size_t{1000}, size_t{10000}, size_t{100000}}) {
+        const Rows rows = RowsOf(makeRows, count, timeFormat);
         std::vector<double> fills;
-        for (int i = 0; i < times; ++i) fills.push_back(list.Fill(rows));
+        for (int i = 0; i < repeats; ++i) fills.push_back(list.Fill(rows));
         std::printf("fill %zu %.0f\n", count, Median(fills) * 1e9 / static_cast<double>(count));
         std::fflush(stdout);
+        if (count < 10000) continue;
 
-        if (count >= 10000) {
-            for (int column : {0, 2, 5}) {
-                const int key = SortKey(column, 1);  // the first click: descending
-                std::vector<double> sorts, floors;
-                for (int i = 0; i < times; ++i) {
-                    list.Unsort();
-                    sorts.push_back(list.Sort(rows, key));
-                    if (!SortedBy(list, rows, key)) throw std::runtime_error("not sorted");
-                    floors.push_back(FloorSort(rows, key));
-                }
-                std::printf("sort %zu %d %.3f %.3f\n", count, column, Median(sorts) * 1e3,
-                            Median(floors) * 1e3);
-                std::fflush(stdout);
+        for (int column : {0, 2, 5}) {
+            const int key = SortKey(column, 1);  // the first click: descending
+            const std::vector<size_t> rank = RanksOf(rows, key);
+            std::vector<double> sorts, floors, listShares;
+            size_t listCalls = 0, floorCalls = 0;
+            for (int i = 0; i < repeats; ++i) {
+                list.Unsort();
+                sorts.push_back(list.Sort(rows, key, listCalls));
+                if (!SortedBy(list, rows, key)) throw std::runtime_error("not sorted");
+                list.Unsort();
+                listShares.push_back(list.SortByRank(rank));
+                if (!SortedBy(list, rows, key)) throw std::runtime_error("not sorted by rank");
+                floors.push_back(FloorSort(rows, key, floorCalls));
             }
+            std::printf("sort %zu %d %.3f %.3f %.3f %zu %zu\n", count, column,
+                        Median(sorts) * 1e3, Median(floors) * 1e3, Median(listShares) * 1e3,
+                        listCalls, floorCalls);
+            std::fflush(stdout);
         }
     }
     return 0;
