@@ -41,9 +41,14 @@ reliability="$build/tests/e2e/brisklow_reliability_tests.exe"
 if [ "$soak_scans" -gt 0 ]; then
   [ -e "$reliability" ] || { echo "run.sh: no $reliability (make bench builds it)" >&2; exit 1; }
   echo "running: soak of $soak_scans scans" >&2
+  # A copy runs, so that a rebuild of the tests meanwhile does not pull the file from under it;
+  # it finds Brisklow.exe two folders up, as the original does.
+  mkdir -p "$build/bench/soak"
+  cp "$reliability" "$build/bench/soak/"
   started=$(date +%s)
   soak_status=passed
-  BRISKLOW_SOAK_SCANS=$soak_scans "$runner" "$reliability" --gtest_filter='*Soak*' \
+  BRISKLOW_SOAK_SCANS=$soak_scans "$runner" "$build/bench/soak/$(basename "$reliability")" \
+    --gtest_filter='*Soak*' \
     >"$state/soak.txt" 2>&1 || soak_status=FAILED
   tr -d '\r' <"$state/soak.txt" | sed -n 's/^after scan \([0-9]*\): \([0-9]*\) handles.*committed private regions \([0-9]*\)$/soak-at \1 \2 \3/p' |
     tee -a "$out" >&2
