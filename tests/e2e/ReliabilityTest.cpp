@@ -1,6 +1,7 @@
 // Reliability of the real program under the WMI stand-in: every scripting call of the scan fails
 // once, each on a simulated computer of its own, in one run of Brisklow.exe that scans them one
-// after the other with a healthy scan after each; and a soak of many scans of a 1,000-process
+// after the other with a healthy scan after each; hostile credentials typed into the boxes and
+// hostile names and values served by the computers, with the web search of such names; and a soak of many scans of a 1,000-process
 // computer in one run, with the program's handle count and private memory compared between an
 // early scan and the last.
 #include <windows.h>
@@ -26,6 +27,7 @@
 
 #include "inventory/WmiError.h"
 #include "tests/e2e/RunningProgram.h"
+#include "texts/WebAddresses.h"
 #include "ui/MainWindow.h"
 
 namespace brisklow::e2e {
@@ -276,11 +278,14 @@ protected:
         DeleteFileA(logPath_.c_str());
     }
 
-    ScanEnd Start(const std::string& network) {
+    // Starts the program on `network`, with `more` variables in its environment.
+    ScanEnd Start(const std::string& network, const RunningProgram::Environment& more = {}) {
         std::ofstream(networkPath_, std::ios::binary) << network;
         tail_ = std::make_unique<LogTail>(logPath_);
-        program_ = std::make_unique<RunningProgram>(RunningProgram::Environment{
-            {"BRISKLOW_WMI_NETWORK", networkPath_}, {"BRISKLOW_WMI_LOG", logPath_}});
+        RunningProgram::Environment environment{{"BRISKLOW_WMI_NETWORK", networkPath_},
+                                                {"BRISKLOW_WMI_LOG", logPath_}};
+        environment.insert(environment.end(), more.begin(), more.end());
+        program_ = std::make_unique<RunningProgram>(environment);
         return WaitForScanEnd(0);
     }
 
@@ -425,6 +430,272 @@ protected:
 TEST_F(BrisklowReliability, EveryCallFailsOnceWithADescription) { EveryCallFailsOnce(true); }
 
 TEST_F(BrisklowReliability, EveryCallFailsOnceWithoutADescription) { EveryCallFailsOnce(false); }
+
+// Hostile input typed into the boxes and served by the computers.
+
+// Texts a person may type or paste into the three boxes (Windows-1252 bytes).
+std::vector<std::string> HostileTexts() {
+    return {"x",
+            std::string(255, 'A'),
+            std::string(32767, 'z'),
+            "\\\\SRV01\\root\\",
+            "%s%n%d%x%p",
+            "\"quoted\" 'name'",
+            "Jo\xE3o \x80\x81\x9F\xA0\xFF"};
+}
+
+std::wstring Wide(const std::string& windows1252) {
+    std::wstring wide(windows1252.size(), L'\0');
+    const int length = MultiByteToWideChar(1252, 0, windows1252.data(),
+                                           static_cast<int>(windows1252.size()), wide.data(),
+                                           static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return wide;
+}
+
+// A JSON string of the text's characters, everything outside printable ASCII escaped.
+std::string Json(const std::string& windows1252) {
+    std::string json = "\"";
+    for (const wchar_t c : Wide(windows1252)) {
+        const auto code = static_cast<unsigned>(c);
+        if (code >= 0x20 && code < 0x7F && c != L'"' && c != L'\\') {
+            json += static_cast<char>(code);
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", code);
+            json += escape;
+        }
+    }
+    return json + "\"";
+}
+
+// The text as the stand-in's log writes it: printable ASCII as it is, the rest as \uXXXX.
+std::string Logged(const std::string& windows1252) {
+    std::string logged;
+    for (const wchar_t c : Wide(windows1252)) {
+        const auto code = static_cast<unsigned>(c);
+        if (code >= 0x20 && code < 0x7F) {
+            logged += static_cast<char>(code);
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", code);
+            logged += escape;
+        }
+    }
+    return logged;
+}
+
+std::string ProcessJson(const std::string& nameJson, const std::string& idJson) {
+    return R"({"Name": )" + nameJson + R"(, "ExecutablePath": null, "ProcessID": )" + idJson +
+           R"(, "ParentProcessId": 4, "SessionID": 1, "ThreadCount": 3, "Priority": 8,)"
+           R"( "WorkingSetSize": "8192", "HandleCount": 25, "UserModeTime": "20000000",)"
+           R"( "KernelModeTime": "10000000"})";
+}
+
+// The text of another process's edit control (GetWindowText answers only captions there).
+std::string EditText(HWND edit) {
+    const auto length = SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, '\0');
+    const auto copied = SendMessageA(edit, WM_GETTEXT, static_cast<WPARAM>(text.size()),
+                                     reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(std::max<LRESULT>(copied, 0)));
+    return text;
+}
+
+TEST_F(BrisklowReliability, HostileCredentialsTypedIntoTheBoxesReachTheComputerWhole) {
+    // Each text is a computer of its own, whose only account is that text as user and password.
+    std::string network = R"({"computers": [)";
+    const auto texts = HostileTexts();
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (i) network += ",\n";
+        network += R"({"name": )" + Json(texts[i]) + R"(, "accounts": [{"user": )" +
+                   Json(texts[i]) + R"(, "password": )" + Json(texts[i]) +
+                   R"(}], "processes": [)" + ProcessJson("\"p.exe\"", "7") + "]}";
+    }
+    network += "]}";
+    ASSERT_TRUE(Start(network).ended);
+
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(std::to_string(text.size()) + " bytes, beginning " + text.substr(0, 20));
+        Type(Of(Control::UserComboBox), text);
+        Type(Of(Control::PasswordEdit), text);
+        const ScanEnd end = Scan(text);
+        ASSERT_TRUE(end.ended);
+        EXPECT_TRUE(end.boxTexts.empty()) << Joined(end.boxTexts);
+        EXPECT_EQ(Status(), "1 processos");
+        EXPECT_EQ(Cell(0, 0), "p.exe");
+        const std::string connect = "ConnectServer server=" + Logged(text) +
+                                    " namespace=root\\CIMV2 user=" + Logged(text) +
+                                    " passwordLength=" + std::to_string(Wide(text).size()) + " ";
+        EXPECT_EQ(std::count_if(segment_.begin(), segment_.end(),
+                                [&](const std::string& line) {
+                                    return line.starts_with(connect) &&
+                                           line.ends_with("result=0x00000000");
+                                }),
+                  1)
+            << (segment_.empty() ? std::string("no log") : segment_.front().substr(0, 200));
+        EXPECT_EQ(SegmentCount("live 0"), 1u);
+        // The computer box keeps the name, the user box the user, both whole (compared without
+        // printing 32,767 characters on failure).
+        EXPECT_TRUE(EditText(TypingTarget(Of(Control::PcComboBox))) == text);
+        EXPECT_GE(SendMessageA(Of(Control::PcComboBox), CB_FINDSTRINGEXACT,
+                               static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())),
+                  0);
+        EXPECT_GE(SendMessageA(Of(Control::UserComboBox), CB_FINDSTRINGEXACT,
+                               static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())),
+                  0);
+    }
+}
+
+// Stands in for the web browser: the https handler of the prefix points at the recorder while
+// the test runs, and the old handler comes back afterwards.
+class BrowserStandIn {
+public:
+    explicit BrowserStandIn(const std::string& recorder) {
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                        &key_, nullptr);
+        char old[1024] = {};
+        DWORD size = sizeof old - 1;
+        hadOld_ = RegQueryValueExA(key_, nullptr, nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS;
+        old_ = old;
+        const std::string command = "\"" + recorder + "\" \"%1\"";
+        RegSetValueExA(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                       static_cast<DWORD>(command.size() + 1));
+    }
+    ~BrowserStandIn() {
+        if (hadOld_) {
+            RegSetValueExA(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(old_.c_str()),
+                           static_cast<DWORD>(old_.size() + 1));
+        } else {
+            RegDeleteValueA(key_, nullptr);
+        }
+        RegCloseKey(key_);
+    }
+    BrowserStandIn(const BrowserStandIn&) = delete;
+    BrowserStandIn& operator=(const BrowserStandIn&) = delete;
+
+private:
+    static constexpr const char* kKey = "Software\\Classes\\https\\shell\\open\\command";
+    HKEY key_ = nullptr;
+    bool hadOld_ = false;
+    std::string old_;
+};
+
+std::string FolderOfThisProgram() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path);
+    return folder.substr(0, folder.find_last_of("\\/"));
+}
+
+TEST_F(BrisklowReliability, HostileProcessesShowWholeAndTheWebQueryStaysWellFormed) {
+    const std::string longName = std::string(300, 'n') + ".exe";
+    struct Served {
+        std::string nameJson, idJson;
+        std::string name, id;  // the cells that show
+    };
+    const std::vector<Served> served = {
+        {"\"\"", "1", "", "1"},
+        {Json(longName), "2", longName, "2"},
+        {"\"a&b#c%d+e f.exe\"", "3", "a&b#c%d+e f.exe", "3"},
+        {"\"%s%n%d.exe\"", "4", "%s%n%d.exe", "4"},
+        {Json("caf\xE9.exe"), "5", "caf\xE9.exe", "5"},
+        {"\"bool.exe\"", "true", "bool.exe", "4294967295"},
+        {"\"real.exe\"", "3.7", "real.exe", "4"},
+        {"\"minus.exe\"", "\"-1\"", "minus.exe", "4294967295"},
+        {"\"wrapped.exe\"", "\"4294967296\"", "wrapped.exe", "0"},
+    };
+    std::string network = R"({"computers": [{"name": "ODDNAMES", "processes": [)";
+    for (size_t i = 0; i < served.size(); ++i) {
+        network += (i ? ",\n" : "") + ProcessJson(served[i].nameJson, served[i].idJson);
+    }
+    network += "]},\n";
+    // Values no conversion takes end the scan at that process, with the rows read before it.
+    const std::pair<std::string, std::string> refused[] = {
+        {"\"abc\"", "Could not convert variant of type (String) into type (Int64)"},
+        {"\"\"", "Could not convert variant of type (String) into type (Int64)"},
+        {"\"18446744073709551616\"",
+         "Overflow while converting variant of type (String) into type (Int64)"},
+    };
+    for (size_t i = 0; i < std::size(refused); ++i) {
+        network += R"({"name": "REFUSED)" + std::to_string(i) + R"(", "processes": [)" +
+                   ProcessJson("\"first.exe\"", "10") + ",\n" +
+                   ProcessJson("\"odd.exe\"", refused[i].first) + ",\n" +
+                   ProcessJson("\"never.exe\"", "12") + "]},\n";
+    }
+    network += R"({"name": "NOTHING", "processes": []}]})";
+
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::string opened = std::string(temp) + "brisklow-opened-" +
+                               std::to_string(GetCurrentProcessId()) + ".txt";
+    DeleteFileA(opened.c_str());
+    const BrowserStandIn browser(FolderOfThisProgram() + "\\brisklow_url_recorder.exe");
+    ASSERT_TRUE(Start(network, {{"BRISKLOW_URL_LOG", opened}}).ended);
+
+    const ScanEnd end = Scan("ODDNAMES");
+    ASSERT_TRUE(end.ended);
+    EXPECT_TRUE(end.boxTexts.empty()) << Joined(end.boxTexts);
+    ASSERT_EQ(RowCount(), static_cast<int>(served.size()));
+    for (size_t i = 0; i < served.size(); ++i) {
+        EXPECT_EQ(Cell(static_cast<int>(i), 0), served[i].name) << "row " << i;
+        EXPECT_EQ(Cell(static_cast<int>(i), 2), served[i].id) << "row " << i;
+    }
+
+    // The web search for three of them: the name goes into the query percent-encoded as UTF-8.
+    HWND list = Of(Control::ListView1);
+    const std::pair<int, std::string> searches[] = {
+        {2, "a%26b%23c%25d%2Be%20f.exe"},
+        {4, "caf%C3%A9.exe"},
+        {3, "%25s%25n%25d.exe"},
+    };
+    std::vector<std::string> lines, expected;
+    for (const auto& [row, query] : searches) {
+        RemoteBlock block(program_->process(), sizeof(LVITEMA));
+        LVITEMA item{};
+        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        block.Write(&item, sizeof item);
+        SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(block.address()));
+        PostMessageA(Of(Control::GoogleButton), BM_CLICK, 0, 0);
+        expected.push_back(std::string(web::kSearchPage) + query + "+site%3A" +
+                           web::kInfoPageDomain);
+        // One search at a time: the next row is selected once this one's address has arrived.
+        EXPECT_TRUE(WaitUntil([&] {
+            lines.clear();
+            std::ifstream file(opened);
+            for (std::string line; std::getline(file, line);) lines.push_back(line);
+            return lines.size() >= expected.size();
+        })) << "the browser was asked " << lines.size() << " times";
+    }
+    EXPECT_EQ(lines, expected);
+    EXPECT_TRUE(program_->MessageBoxes().empty());
+
+    for (size_t i = 0; i < std::size(refused); ++i) {
+        SCOPED_TRACE("REFUSED" + std::to_string(i));
+        const ScanEnd failed = Scan("REFUSED" + std::to_string(i));
+        ASSERT_TRUE(failed.ended);
+        const std::string& message = refused[i].second;
+        EXPECT_EQ(failed.boxCaption, "erro WMI");
+        const std::string box = "erro WMI\r" + message + "\rCode: 8 1\r\rDica: Procure online por \"WMI " +
+                                message + "\" para corrigir este erro.";
+        EXPECT_NE(Joined(failed.boxTexts).find("[" + box + "]"), std::string::npos)
+            << Joined(failed.boxTexts);
+        ASSERT_EQ(RowCount(), 2);
+        EXPECT_EQ(Cell(0, 0), "first.exe");
+        EXPECT_EQ(Cell(1, 0), "odd.exe");
+        EXPECT_EQ(Status(), "2 processos");
+        EXPECT_EQ(SegmentCount("live 0"), 1u);
+    }
+
+    const ScanEnd nothing = Scan("NOTHING");
+    ASSERT_TRUE(nothing.ended);
+    EXPECT_TRUE(nothing.boxTexts.empty()) << Joined(nothing.boxTexts);
+    EXPECT_EQ(RowCount(), 0);
+    EXPECT_EQ(Status(), "0 processos");
+    DeleteFileA(opened.c_str());
+}
 
 // What the program holds of the system after a scan.
 struct Usage {
