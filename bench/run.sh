@@ -70,7 +70,7 @@ size, imports, non_system = int(sys.argv[2]), sys.argv[3], sys.argv[4].strip()
 scan = {int(l[1]): (float(l[2]), float(l[3])) for l in lines if l[0] == "scan"}
 fill = {int(l[1]): float(l[2]) for l in lines if l[0] == "fill"}
 fill_program = {int(l[1]): float(l[2]) for l in lines if l[0] == "fill-program"}
-sort = {(int(l[1]), int(l[2])): tuple(float(v) for v in l[3:8]) for l in lines if l[0] == "sort"}
+sort = {(int(l[1]), int(l[2])): tuple(float(v) for v in l[3:9]) for l in lines if l[0] == "sort"}
 start = next(l for l in lines if l[0] == "start")
 soak_at = {int(l[1]): (int(l[2]), int(l[3])) for l in lines if l[0] == "soak-at"}
 soak = next((l for l in lines if l[0] == "soak"), None)
@@ -101,25 +101,27 @@ for n in (10000, 100000):
     for c in (0, 2, 5):
         if (n, c) not in sort:
             continue
-        l, f, own, calls, floor_calls = sort[(n, c)]
+        l, f, own, calls, floor_calls, replay = sort[(n, c)]
         rows.append((f"3. sort*, {n:,} rows, {names[c]}", f"{l:.1f} ms", f"{f:.1f} ms",
                      f"{l / f:.2f}", f"target <= 3: {verdict(l / f <= 3)}" if n == 10000 else ""))
-        # What the list's own algorithm costs with a comparison that costs next to nothing, and
-        # what the program's comparisons add to it, against the floor.
-        rows.append((f"3. of which the list's own work*, {n:,} rows, {names[c]}",
+        # The program's share: the list's comparisons made again outside it, against the floor;
+        # and the list's own work: the same sort with a comparison that costs next to nothing.
+        rows.append((f"3. of which the program's comparisons, {n:,} rows, {names[c]}",
+                     f"{replay:.1f} ms ({calls:,.0f} calls)",
+                     f"{f:.1f} ms ({floor_calls:,.0f} calls)", f"{replay / f:.2f}",
+                     f"<= 3: {verdict(replay / f <= 3)}" if n == 10000 else ""))
+        rows.append((f"3. the list's own work*, {n:,} rows, {names[c]} (free comparison)",
                      f"{own:.1f} ms", "", "", ""))
-        rows.append((f"3. of which the comparisons, {n:,} rows, {names[c]}",
-                     f"{l - own:.1f} ms ({calls:,.0f} calls)", f"{f:.1f} ms ({floor_calls:,.0f} calls)",
-                     f"{(l - own) / f:.2f}", ""))
 for c in (0, 2, 5):
     if (10000, c) in sort and (100000, c) in sort:
-        r = sort[(100000, c)][0] / sort[(10000, c)][0]
-        rf = sort[(100000, c)][1] / sort[(10000, c)][1]
-        rows.append((f"3. sort scaling* 100,000 / 10,000, {names[c]}", f"{r:.1f}x", f"{rf:.1f}x",
-                     "", f"target <= 14: {verdict(r <= 14)}"))
-        rc = (sort[(100000, c)][0] - sort[(100000, c)][2]) / (sort[(10000, c)][0] - sort[(10000, c)][2])
-        rows.append((f"3. comparisons' scaling 100,000 / 10,000, {names[c]}", f"{rc:.1f}x",
-                     f"{rf:.1f}x", "", f"target <= 14: {verdict(rc <= 14)}"))
+        a, b = sort[(10000, c)], sort[(100000, c)]
+        rows.append((f"3. sort scaling* 100,000 / 10,000, {names[c]}", f"{b[0] / a[0]:.1f}x",
+                     f"{b[1] / a[1]:.1f}x", "", f"target <= 14: {verdict(b[0] / a[0] <= 14)}"))
+        rows.append((f"3. scaling of the program's comparisons, {names[c]}",
+                     f"{b[5] / a[5]:.1f}x", f"{b[1] / a[1]:.1f}x", "",
+                     f"<= 14: {verdict(b[5] / a[5] <= 14)}"))
+        rows.append((f"3. scaling of the list's own work*, {names[c]}", f"{b[2] / a[2]:.1f}x",
+                     "", "", ""))
 rows.append(("4. Brisklow.exe size", f"{size / 1024:.0f} KB", "", "",
              f"target < 1 MB: {verdict(size < 1024 * 1024)}"))
 rows.append(("4. imported DLLs", imports, "", "",
