@@ -29,6 +29,8 @@ fuzz: deps
 bench: deps
 	cmake --preset windows
 	cmake --build --preset windows --target Brisklow BrisklowWmiStandin brisklow_bench brisklow_reliability_tests
+	cmake --preset fuzz
+	bash -c 'set -o pipefail; cmake --build --preset fuzz --target fuzz_run 2>&1 | tee build/fuzz/fuzz-run.txt'
 	bash bench/run.sh build/windows
 
 run: windows

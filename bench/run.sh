@@ -16,43 +16,46 @@ for needed in "$runner" "$bench" "$exe"; do
   [ -e "$needed" ] || { echo "run.sh: no $needed (make bench builds it)" >&2; exit 1; }
 done
 
-# The display and the prefix's server end however the run ends; the server before the display.
-cleanup() {
-  WINEPREFIX="$state/wineprefix" wineserver -k 2>/dev/null || true
-  "$root/tests/e2e/xvfb.sh" stop "$state"
-}
-trap cleanup EXIT
-"$root/tests/e2e/xvfb.sh" start "$state" >/dev/null
-# The stand-in is registered in the bench's own prefix (registering twice keeps the first copy).
-"$root/wmi_standin/register.sh" "$build" bench/run-bench.sh >/dev/null
-
 out="$state/figures.txt"
-: >"$out"
-for mode in scan list start; do
-  echo "running: $mode" >&2
-  "$runner" "$bench" "$mode" "$repeats" | tr -d '\r' | tee -a "$out" >&2
-done
+# BRISKLOW_BENCH_TABLE_ONLY=1 prints the table of the last run's figures again, measuring nothing.
+if [ "${BRISKLOW_BENCH_TABLE_ONLY:-0}" != 1 ]; then
+  # The display and the prefix's server end however the run ends; the server before the display.
+  cleanup() {
+    WINEPREFIX="$state/wineprefix" wineserver -k 2>/dev/null || true
+    "$root/tests/e2e/xvfb.sh" stop "$state"
+  }
+  trap cleanup EXIT
+  "$root/tests/e2e/xvfb.sh" start "$state" >/dev/null
+  # The stand-in is registered in the bench's own prefix (registering twice keeps the first copy).
+  "$root/wmi_standin/register.sh" "$build" bench/run-bench.sh >/dev/null
 
-# The soak: the reliability suite's soak test, driven from outside Brisklow.exe, at the bench's
-# length (BRISKLOW_BENCH_SOAK_SCANS, default 1,000 scans; 0 leaves it out). It asserts that
-# handles and private memory after the last scan stay within 1 % (or 1 MB) of after scan 10.
-soak_scans=${BRISKLOW_BENCH_SOAK_SCANS:-1000}
-reliability="$build/tests/e2e/brisklow_reliability_tests.exe"
-if [ "$soak_scans" -gt 0 ]; then
-  [ -e "$reliability" ] || { echo "run.sh: no $reliability (make bench builds it)" >&2; exit 1; }
-  echo "running: soak of $soak_scans scans" >&2
-  # A copy runs, so that a rebuild of the tests meanwhile does not pull the file from under it;
-  # it finds Brisklow.exe two folders up, as the original does.
-  mkdir -p "$build/bench/soak"
-  cp "$reliability" "$build/bench/soak/"
-  started=$(date +%s)
-  soak_status=passed
-  BRISKLOW_SOAK_SCANS=$soak_scans "$runner" "$build/bench/soak/$(basename "$reliability")" \
-    --gtest_filter='*Soak*' \
-    >"$state/soak.txt" 2>&1 || soak_status=FAILED
-  tr -d '\r' <"$state/soak.txt" | sed -n 's/^after scan \([0-9]*\): \([0-9]*\) handles.*committed private regions \([0-9]*\)$/soak-at \1 \2 \3/p' |
-    tee -a "$out" >&2
-  echo "soak $soak_scans $soak_status $(( $(date +%s) - started ))" | tee -a "$out" >&2
+  : >"$out"
+  for mode in scan list start; do
+    echo "running: $mode" >&2
+    "$runner" "$bench" "$mode" "$repeats" | tr -d '\r' | tee -a "$out" >&2
+  done
+
+  # The soak: the reliability suite's soak test, driven from outside Brisklow.exe, at the bench's
+  # length (BRISKLOW_BENCH_SOAK_SCANS, default 1,000 scans; 0 leaves it out). It asserts that
+  # handles and private memory after the last scan stay within 1 % (or 1 MB) of after scan 10.
+  soak_scans=${BRISKLOW_BENCH_SOAK_SCANS:-1000}
+  reliability="$build/tests/e2e/brisklow_reliability_tests.exe"
+  if [ "$soak_scans" -gt 0 ]; then
+    [ -e "$reliability" ] || { echo "run.sh: no $reliability (make bench builds it)" >&2; exit 1; }
+    echo "running: soak of $soak_scans scans" >&2
+    # A copy runs, so that a rebuild of the tests meanwhile does not pull the file from under it;
+    # it finds Brisklow.exe two folders up, as the original does.
+    mkdir -p "$build/bench/soak"
+    cp "$reliability" "$build/bench/soak/"
+    started=$(date +%s)
+    soak_status=passed
+    BRISKLOW_SOAK_SCANS=$soak_scans "$runner" "$build/bench/soak/$(basename "$reliability")" \
+      --gtest_filter='*Soak*' \
+      >"$state/soak.txt" 2>&1 || soak_status=FAILED
+    tr -d '\r' <"$state/soak.txt" | sed -n 's/^after scan \([0-9]*\): \([0-9]*\) handles.*committed private regions \([0-9]*\)$/soak-at \1 \2 \3/p' |
+      tee -a "$out" >&2
+    echo "soak $soak_scans $soak_status $(( $(date +%s) - started ))" | tee -a "$out" >&2
+  fi
 fi
 
 # Size and imports of the program.
@@ -63,10 +66,22 @@ imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name
 non_system=$(echo "$imports" | tr ' ' '\n' | grep -viE \
   '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|ole32|oleaut32|advapi32|msvcrt|ucrtbase|ws2_32|version|api-ms-win-[a-z0-9-]+)\.dll$' || true)
 
-python3 - "$out" "$size" "$imports" "$non_system" <<'PY'
-import sys, datetime
+# The short fuzz run that make bench makes before this script, when its output is there.
+fuzz_log=${BRISKLOW_BENCH_FUZZ_LOG:-$root/build/fuzz/fuzz-run.txt}
+
+python3 - "$out" "$size" "$imports" "$non_system" "$fuzz_log" <<'PY'
+import os, re, sys, datetime
 lines = [l.split() for l in open(sys.argv[1]) if l.strip()]
 size, imports, non_system = int(sys.argv[2]), sys.argv[3], sys.argv[4].strip()
+fuzz_runs = {}
+if os.path.exists(sys.argv[5]):
+    target = None
+    for line in open(sys.argv[5], errors="replace"):
+        if line.startswith("== "):
+            target = line[3:].strip()
+        m = re.match(r"stat::number_of_executed_units:\s*(\d+)", line)
+        if m and target:
+            fuzz_runs[target] = int(m.group(1))
 scan = {int(l[1]): (float(l[2]), float(l[3])) for l in lines if l[0] == "scan"}
 fill = {int(l[1]): float(l[2]) for l in lines if l[0] == "fill"}
 fill_program = {int(l[1]): float(l[2]) for l in lines if l[0] == "fill-program"}
@@ -140,6 +155,9 @@ if soak:
                      f"{m1 / m0:.4f}", f"within 1 % or 1 MB: {verdict(abs(m1 - m0) <= max(m0 / 100, 1 << 20))}"))
     rows.append((f"5. soak: time", f"{seconds} s ({seconds / scans:.2f} s a scan, driven from outside)",
                  "", "", status))
+for target, runs in fuzz_runs.items():
+    rows.append((f"6. fuzzing (libFuzzer, native), {target}", f"{runs:,} runs", "", "",
+                 "no crash"))
 
 print(f"Brisklow benchmarks, {datetime.date.today().isoformat()}, under Wine and Xvfb "
       "(* = Wine's common controls / Wine's window system)")
