@@ -27,32 +27,17 @@
 
 #include "inventory/WmiError.h"
 #include "tests/e2e/RunningProgram.h"
+#include "tests/e2e/StandinProgramTest.h"
 #include "texts/WebAddresses.h"
 #include "ui/MainWindow.h"
 
 namespace brisklow::e2e {
 namespace {
 
-constexpr int kColumns = 10;
-constexpr auto kScanTimeout = std::chrono::seconds(120);
 constexpr int kFailingProcesses = 6;
 constexpr int kHealthyProcesses = 5;
 constexpr size_t kFailAt = 3;
 constexpr int kSoakProcesses = 1000;
-
-using Row = std::vector<std::string>;
-
-struct ScanEnd {
-    bool ended = false;
-    std::string boxCaption;
-    std::vector<std::string> boxTexts;
-};
-
-std::string Joined(const std::vector<std::string>& texts) {
-    std::string all;
-    for (const std::string& text : texts) all += "[" + text + "]";
-    return all;
-}
 
 std::string Hex(uint32_t value) {
     char text[16];
@@ -70,43 +55,6 @@ std::string SystemText(uint32_t result) {
     if (raw) LocalFree(raw);
     return text;
 }
-
-// The lines appended to the call log since the last look; a partial last line waits for its end.
-class LogTail {
-public:
-    explicit LogTail(std::string path) : path_(std::move(path)) {}
-
-    std::vector<std::string> NewLines() {
-        std::vector<std::string> lines;
-        HANDLE file = CreateFileA(path_.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return lines;
-        LARGE_INTEGER at{};
-        at.QuadPart = offset_;
-        SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
-        char buffer[65536];
-        DWORD read = 0;
-        while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-            offset_ += read;
-            partial_.append(buffer, read);
-        }
-        CloseHandle(file);
-        size_t start = 0;
-        for (size_t end; (end = partial_.find('\n', start)) != std::string::npos; start = end + 1) {
-            std::string line = partial_.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            lines.push_back(std::move(line));
-        }
-        partial_.erase(0, start);
-        return lines;
-    }
-
-private:
-    std::string path_;
-    long long offset_ = 0;
-    std::string partial_;
-};
 
 // One scripted failure of the scan and what the window shows after it.
 struct FailingCall {
@@ -259,96 +207,8 @@ std::vector<Row> ExpectedRows(const FailingCall& call) {
     return rows;
 }
 
-class BrisklowReliability : public ::testing::Test {
+class BrisklowReliability : public StandinProgramTest {
 protected:
-    void SetUp() override {
-        char temp[MAX_PATH] = {};
-        GetTempPathA(sizeof temp, temp);
-        const std::string stem = std::string(temp) + "brisklow-reliability-" +
-                                 std::to_string(GetCurrentProcessId()) + "-" +
-                                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        networkPath_ = stem + ".json";
-        logPath_ = stem + ".log";
-        DeleteFileA(logPath_.c_str());
-    }
-
-    void TearDown() override {
-        program_.reset();
-        DeleteFileA(networkPath_.c_str());
-        DeleteFileA(logPath_.c_str());
-    }
-
-    // Starts the program on `network`, with `more` variables in its environment.
-    ScanEnd Start(const std::string& network, const RunningProgram::Environment& more = {}) {
-        std::ofstream(networkPath_, std::ios::binary) << network;
-        tail_ = std::make_unique<LogTail>(logPath_);
-        RunningProgram::Environment environment{{"BRISKLOW_WMI_NETWORK", networkPath_},
-                                                {"BRISKLOW_WMI_LOG", logPath_}};
-        environment.insert(environment.end(), more.begin(), more.end());
-        program_ = std::make_unique<RunningProgram>(environment);
-        return WaitForScanEnd(0);
-    }
-
-    HWND Of(Control control) const { return program_->Control(ControlId(control)); }
-
-    void PollLog() {
-        for (std::string& line : tail_->NewLines()) {
-            if (line == "live 0") ++scansEnded_;
-            segment_.push_back(std::move(line));
-        }
-    }
-
-    bool Idle() const {
-        HWND button = Of(Control::StartButton);
-        return IsWindowVisible(button) && IsWindowEnabled(button) &&
-               program_->MessageBoxes().empty();
-    }
-
-    ScanEnd WaitForScanEnd(size_t scansBefore) {
-        ScanEnd end;
-        const auto over = [&] {
-            PollLog();
-            return scansEnded_ > scansBefore && Idle();
-        };
-        end.ended = WaitUntil([&] { return !program_->MessageBoxes().empty() || over(); },
-                              kScanTimeout);
-        const auto boxes = program_->MessageBoxes();
-        if (!boxes.empty()) {
-            end.boxCaption = TextOf(boxes.front());
-            end.boxTexts = RunningProgram::BoxTexts(boxes.front());
-            RunningProgram::CloseMessageBox(boxes.front());
-            end.ended = WaitUntil(over, kScanTimeout);
-        }
-        return end;
-    }
-
-    // Types the computer's name into the computer box and presses Enter there; the log lines of
-    // the scan are in segment_ afterwards.
-    ScanEnd Scan(const std::string& computer) {
-        PollLog();
-        segment_.clear();
-        Type(Of(Control::PcComboBox), computer);
-        const size_t before = scansEnded_;
-        PressEnter(Of(Control::PcComboBox));
-        return WaitForScanEnd(before);
-    }
-
-    std::string Cell(int row, int column) const {
-        return program_->ListCell(Of(Control::ListView1), row, column);
-    }
-
-    int RowCount() const {
-        return static_cast<int>(SendMessageA(Of(Control::ListView1), LVM_GETITEMCOUNT, 0, 0));
-    }
-
-    std::vector<Row> Rows() const { return program_->ListRows(Of(Control::ListView1), kColumns); }
-
-    std::string Status() const { return program_->StatusText(Of(Control::StatusBar)); }
-
-    size_t SegmentCount(const std::string& line) const {
-        return static_cast<size_t>(std::count(segment_.begin(), segment_.end(), line));
-    }
-
     // Every call fails once; `withDescription` chooses whether the failure leaves a description.
     void EveryCallFailsOnce(bool withDescription) {
         const ScanEnd first = Start(FailureNetwork(withDescription));
@@ -419,12 +279,6 @@ protected:
         std::cout << std::endl;
     }
 
-    std::string networkPath_;
-    std::string logPath_;
-    std::unique_ptr<RunningProgram> program_;
-    std::unique_ptr<LogTail> tail_;
-    size_t scansEnded_ = 0;
-    std::vector<std::string> segment_;
 };
 
 TEST_F(BrisklowReliability, EveryCallFailsOnceWithADescription) { EveryCallFailsOnce(true); }
@@ -453,53 +307,36 @@ std::wstring Wide(const std::string& windows1252) {
     return wide;
 }
 
-// A JSON string of the text's characters, everything outside printable ASCII escaped.
-std::string Json(const std::string& windows1252) {
-    std::string json = "\"";
+// The text's characters with everything outside printable ASCII as \uXXXX, as the stand-in's
+// log writes them; for JSON, quotes and backslashes too.
+std::string Escaped(const std::string& windows1252, bool forJson) {
+    std::string escaped;
     for (const wchar_t c : Wide(windows1252)) {
         const auto code = static_cast<unsigned>(c);
-        if (code >= 0x20 && code < 0x7F && c != L'"' && c != L'\\') {
-            json += static_cast<char>(code);
+        if (code >= 0x20 && code < 0x7F && !(forJson && (c == L'"' || c == L'\\'))) {
+            escaped += static_cast<char>(code);
         } else {
             char escape[8];
             std::snprintf(escape, sizeof escape, "\\u%04x", code);
-            json += escape;
+            escaped += escape;
         }
     }
-    return json + "\"";
+    return escaped;
 }
 
-// The text as the stand-in's log writes it: printable ASCII as it is, the rest as \uXXXX.
-std::string Logged(const std::string& windows1252) {
-    std::string logged;
-    for (const wchar_t c : Wide(windows1252)) {
-        const auto code = static_cast<unsigned>(c);
-        if (code >= 0x20 && code < 0x7F) {
-            logged += static_cast<char>(code);
-        } else {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", code);
-            logged += escape;
-        }
-    }
-    return logged;
+// A JSON string of the text.
+std::string Json(const std::string& windows1252) {
+    return "\"" + Escaped(windows1252, true) + "\"";
 }
+
+// The text as the stand-in's log writes it.
+std::string Logged(const std::string& windows1252) { return Escaped(windows1252, false); }
 
 std::string ProcessJson(const std::string& nameJson, const std::string& idJson) {
     return R"({"Name": )" + nameJson + R"(, "ExecutablePath": null, "ProcessID": )" + idJson +
            R"(, "ParentProcessId": 4, "SessionID": 1, "ThreadCount": 3, "Priority": 8,)"
            R"( "WorkingSetSize": "8192", "HandleCount": 25, "UserModeTime": "20000000",)"
            R"( "KernelModeTime": "10000000"})";
-}
-
-// The text of another process's edit control (GetWindowText answers only captions there).
-std::string EditText(HWND edit) {
-    const auto length = SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
-    std::string text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, '\0');
-    const auto copied = SendMessageA(edit, WM_GETTEXT, static_cast<WPARAM>(text.size()),
-                                     reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(std::max<LRESULT>(copied, 0)));
-    return text;
 }
 
 TEST_F(BrisklowReliability, HostileCredentialsTypedIntoTheBoxesReachTheComputerWhole) {
@@ -517,9 +354,7 @@ TEST_F(BrisklowReliability, HostileCredentialsTypedIntoTheBoxesReachTheComputerW
 
     for (const std::string& text : texts) {
         SCOPED_TRACE(std::to_string(text.size()) + " bytes, beginning " + text.substr(0, 20));
-        Type(Of(Control::UserComboBox), text);
-        Type(Of(Control::PasswordEdit), text);
-        const ScanEnd end = Scan(text);
+        const ScanEnd end = Scan(text, text, text);
         ASSERT_TRUE(end.ended);
         EXPECT_TRUE(end.boxTexts.empty()) << Joined(end.boxTexts);
         EXPECT_EQ(Status(), "1 processos");
@@ -537,7 +372,7 @@ TEST_F(BrisklowReliability, HostileCredentialsTypedIntoTheBoxesReachTheComputerW
         EXPECT_EQ(SegmentCount("live 0"), 1u);
         // The computer box keeps the name, the user box the user, both whole (compared without
         // printing 32,767 characters on failure).
-        EXPECT_TRUE(EditText(TypingTarget(Of(Control::PcComboBox))) == text);
+        EXPECT_TRUE(ControlText(TypingTarget(Of(Control::PcComboBox))) == text);
         EXPECT_GE(SendMessageA(Of(Control::PcComboBox), CB_FINDSTRINGEXACT,
                                static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())),
                   0);

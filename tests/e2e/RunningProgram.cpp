@@ -33,6 +33,15 @@ std::string TextOf(HWND window) {
     return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
 }
 
+std::string ControlText(HWND control) {
+    const auto length = SendMessageA(control, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, '\0');
+    const auto copied = SendMessageA(control, WM_GETTEXT, static_cast<WPARAM>(text.size()),
+                                     reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(std::max<LRESULT>(copied, 0)));
+    return text;
+}
+
 RECT RectIn(HWND window, HWND reference) {
     RECT rect{};
     GetWindowRect(window, &rect);

@@ -18,6 +18,9 @@ bool WaitUntil(const std::function<bool()>& condition,
 
 std::string ClassOf(HWND window);
 std::string TextOf(HWND window);  // the window's own text, as bytes
+// The text of a control of another process, of any length, asked with WM_GETTEXT (GetWindowText
+// answers only captions across processes).
+std::string ControlText(HWND control);
 // A window's rectangle in the client coordinates of `reference`.
 RECT RectIn(HWND window, HWND reference);
 

@@ -20,31 +20,15 @@
 #include <vector>
 
 #include "tests/e2e/RunningProgram.h"
+#include "tests/e2e/StandinProgramTest.h"
 #include "ui/MainWindow.h"
 
 namespace brisklow::e2e {
 namespace {
 
-constexpr int kColumns = 10;
 constexpr int kNameColumn = 0;
 constexpr int kPathColumn = 1;
 constexpr int kPidColumn = 2;
-constexpr auto kScanTimeout = std::chrono::seconds(60);
-
-using Row = std::vector<std::string>;
-
-// What the end of a scan showed: the error box, if one came.
-struct ScanEnd {
-    bool ended = false;
-    std::string boxCaption;
-    std::vector<std::string> boxTexts;
-};
-
-std::string BoxText(HWND box) {
-    char text[512] = {};
-    auto length = SendMessageA(box, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
-}
 
 std::string LocaleValue(LCTYPE type) {
     char value[80] = {};
@@ -151,116 +135,13 @@ std::string TestNetwork() {
 ]})";
 }
 
-class BrisklowScan : public ::testing::Test {
+class BrisklowScan : public StandinProgramTest {
 protected:
-    void SetUp() override {
-        char temp[MAX_PATH] = {};
-        GetTempPathA(sizeof temp, temp);
-        const std::string stem = std::string(temp) + "brisklow-scan-" +
-                                 std::to_string(GetCurrentProcessId()) + "-" +
-                                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        networkPath_ = stem + ".json";
-        logPath_ = stem + ".log";
-        DeleteFileA(logPath_.c_str());
-        std::ofstream(networkPath_, std::ios::binary) << TestNetwork();
-    }
-
-    void TearDown() override {
-        // The program goes first: it holds the log open.
-        program_.reset();
-        DeleteFileA(networkPath_.c_str());
-        DeleteFileA(logPath_.c_str());
-    }
-
-    // Starts the program with the network file and the call log, and waits for its first scan.
-    ScanEnd Start(const std::string& network = {}) {
-        program_ = std::make_unique<RunningProgram>(RunningProgram::Environment{
-            {"BRISKLOW_WMI_NETWORK", network.empty() ? networkPath_ : network},
-            {"BRISKLOW_WMI_LOG", logPath_}});
-        return WaitForScanEnd(0);
-    }
-
-    HWND Of(Control control) const { return program_->Control(ControlId(control)); }
-
-    std::vector<std::string> LogLines() const {
-        std::vector<std::string> lines;
-        HANDLE file = CreateFileA(logPath_.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return lines;
-        std::string content;
-        char buffer[4096];
-        DWORD read = 0;
-        while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-            content.append(buffer, read);
-        }
-        CloseHandle(file);
-        std::istringstream stream(content);
-        for (std::string line; std::getline(stream, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            lines.push_back(line);
-        }
-        return lines;
-    }
-
-    // Every scan ends with no object of the stand-in alive, which the log notes.
-    size_t ScansEnded() const {
-        const auto lines = LogLines();
-        return static_cast<size_t>(std::count(lines.begin(), lines.end(), "live 0"));
-    }
-
-    // The scan command is over when its button is back, shown and enabled.
-    bool Idle() const {
-        HWND button = Of(Control::StartButton);
-        return IsWindowVisible(button) && IsWindowEnabled(button) &&
-               program_->MessageBoxes().empty();
-    }
-
-    // Waits for the scan after `scansBefore` ended scans to end; an error box that comes on the
-    // way is read and closed, as a person would close it.
-    ScanEnd WaitForScanEnd(size_t scansBefore) const {
-        ScanEnd end;
-        const auto over = [&] { return ScansEnded() > scansBefore && Idle(); };
-        end.ended = WaitUntil(
-            [&] { return !program_->MessageBoxes().empty() || over(); }, kScanTimeout);
-        const auto boxes = program_->MessageBoxes();
-        if (!boxes.empty()) {
-            end.boxCaption = TextOf(boxes.front());
-            end.boxTexts = RunningProgram::BoxTexts(boxes.front());
-            RunningProgram::CloseMessageBox(boxes.front());
-            end.ended = WaitUntil(over, kScanTimeout);
-        }
-        return end;
-    }
-
-    // Types the three boxes as given and presses Enter in `enterIn`.
-    ScanEnd Scan(const std::string& computer, const std::string& user = {},
-                 const std::string& password = {}, Control enterIn = Control::PasswordEdit) {
-        Type(Of(Control::PcComboBox), computer);
-        Type(Of(Control::UserComboBox), user);
-        Type(Of(Control::PasswordEdit), password);
-        const size_t before = ScansEnded();
-        PressEnter(Of(enterIn));
-        return WaitForScanEnd(before);
-    }
-
-    std::string Cell(int row, int column) const {
-        return program_->ListCell(Of(Control::ListView1), row, column);
-    }
-
-    int RowCount() const {
-        return static_cast<int>(SendMessageA(Of(Control::ListView1), LVM_GETITEMCOUNT, 0, 0));
-    }
-
-    std::vector<Row> Rows() const { return program_->ListRows(Of(Control::ListView1), kColumns); }
-
     std::vector<std::string> Column(int column) const {
         std::vector<std::string> cells;
         for (int row = 0; row < RowCount(); ++row) cells.push_back(Cell(row, column));
         return cells;
     }
-
-    std::string Status() const { return program_->StatusText(Of(Control::StatusBar)); }
 
     std::vector<std::string> ComputerEntries() const {
         HWND box = Of(Control::PcComboBox);
@@ -296,21 +177,11 @@ protected:
         PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
         PostMessageA(header, WM_LBUTTONUP, 0, point);
     }
-
-    std::string networkPath_;
-    std::string logPath_;
-    std::unique_ptr<RunningProgram> program_;
 };
-
-std::string Joined(const std::vector<std::string>& texts) {
-    std::string all;
-    for (const std::string& text : texts) all += "[" + text + "]";
-    return all;
-}
 
 TEST_F(BrisklowScan, FirstScanListsTheProcessesOfThisComputer) {
     const auto before = ProcessSnapshot();
-    const ScanEnd first = Start();
+    const ScanEnd first = Start(TestNetwork());
     const auto after = ProcessSnapshot();
     ASSERT_TRUE(first.ended) << "the first scan did not end";
     ASSERT_TRUE(first.boxTexts.empty()) << first.boxCaption << ": " << Joined(first.boxTexts);
@@ -346,7 +217,7 @@ TEST_F(BrisklowScan, FirstScanListsTheProcessesOfThisComputer) {
 }
 
 TEST_F(BrisklowScan, SimulatedComputerShowsTheExactCellTexts) {
-    ASSERT_TRUE(Start().ended);
+    ASSERT_TRUE(Start(TestNetwork()).ended);
     const ScanEnd end = Scan("EDGE");
     ASSERT_TRUE(end.ended);
     ASSERT_TRUE(end.boxTexts.empty()) << Joined(end.boxTexts);
@@ -368,7 +239,7 @@ TEST_F(BrisklowScan, SimulatedComputerShowsTheExactCellTexts) {
 }
 
 TEST_F(BrisklowScan, RefusedCredentialsShowTheErrorBoxAndCountNothing) {
-    ASSERT_TRUE(Start().ended);
+    ASSERT_TRUE(Start(TestNetwork()).ended);
     const ScanEnd end = Scan("LOCKED", "admin", "wrong");
     ASSERT_TRUE(end.ended);
     EXPECT_EQ(end.boxCaption, "erro WMI");
@@ -386,7 +257,7 @@ TEST_F(BrisklowScan, RefusedCredentialsShowTheErrorBoxAndCountNothing) {
 }
 
 TEST_F(BrisklowScan, FailureAtProcessSevenLeavesEightRows) {
-    ASSERT_TRUE(Start().ended);
+    ASSERT_TRUE(Start(TestNetwork()).ended);
     const ScanEnd end = Scan("FAILING");
     ASSERT_TRUE(end.ended);
     EXPECT_EQ(end.boxCaption, "erro WMI");
@@ -401,7 +272,7 @@ TEST_F(BrisklowScan, FailureAtProcessSevenLeavesEightRows) {
 }
 
 TEST_F(BrisklowScan, ComputerListKeepsTheFirstSpellingAndMovesUsedNamesUp) {
-    ASSERT_TRUE(Start().ended);
+    ASSERT_TRUE(Start(TestNetwork()).ended);
     const std::string local = ComputerName();
     ASSERT_EQ(ComputerEntries(), std::vector<std::string>{local});
 
@@ -412,16 +283,16 @@ TEST_F(BrisklowScan, ComputerListKeepsTheFirstSpellingAndMovesUsedNamesUp) {
     EXPECT_EQ(Status(), "1 processos") << "the name reaches the same computer";
     EXPECT_EQ(ComputerEntries(), (std::vector<std::string>{"Server1", local}));
     EXPECT_EQ(SendMessageA(Of(Control::PcComboBox), CB_GETCURSEL, 0, 0), 0);
-    EXPECT_EQ(BoxText(Of(Control::PcComboBox)), "Server1");
+    EXPECT_EQ(ControlText(Of(Control::PcComboBox)), "Server1");
 
     ASSERT_TRUE(Scan("pc3", {}, {}, Control::PcComboBox).ended);
     EXPECT_EQ(Status(), "3 processos");
     EXPECT_EQ(ComputerEntries(), (std::vector<std::string>{"Server1", local, "pc3"}));
-    EXPECT_EQ(BoxText(Of(Control::PcComboBox)), "pc3");
+    EXPECT_EQ(ControlText(Of(Control::PcComboBox)), "pc3");
 }
 
 TEST_F(BrisklowScan, HeaderClickSortsByValueDescendingThenAscending) {
-    ASSERT_TRUE(Start().ended);
+    ASSERT_TRUE(Start(TestNetwork()).ended);
     ASSERT_TRUE(Scan("EDGE").ended);
     ASSERT_EQ(Column(kPidColumn),
               (std::vector<std::string>{"4", "996", "1000", "4294967295", "70", "0"}));
@@ -444,7 +315,7 @@ TEST_F(BrisklowScan, HeaderClickSortsByValueDescendingThenAscending) {
 }
 
 TEST_F(BrisklowScan, CallLogShowsTheCallsInOrderAndEachScanEndsWithNothingAlive) {
-    ASSERT_TRUE(Start().ended);
+    ASSERT_TRUE(Start(TestNetwork()).ended);
     const std::vector<std::string> first = LogLines();
     ASSERT_FALSE(first.empty());
     // The first scan: this computer, under the caller's own credentials.
@@ -502,7 +373,7 @@ TEST_F(BrisklowScan, CallLogShowsTheCallsInOrderAndEachScanEndsWithNothingAlive)
 // Leaves a picture of a filled list in the build folder, for a person to look at: the demo
 // network's file server, reached with its account.
 TEST_F(BrisklowScan, ScreenshotOfAFilledList) {
-    ASSERT_TRUE(Start(BRISKLOW_DEMO_NETWORK).ended);
+    ASSERT_TRUE(StartOn(BRISKLOW_DEMO_NETWORK).ended);
     const ScanEnd end = Scan("SRV-FILES", "admin", "s3cret");
     ASSERT_TRUE(end.ended);
     ASSERT_TRUE(end.boxTexts.empty()) << Joined(end.boxTexts);
