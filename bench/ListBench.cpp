@@ -26,6 +26,7 @@
 #include "ui/FormLayout.h"
 #include "ui/ListSorting.h"
 #include "ui/ProcessRow.h"
+#include "ui/ReportList.h"
 
 namespace brisklow::bench {
 namespace {
@@ -50,25 +51,10 @@ public:
                                   WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 930, 697, nullptr,
                                   nullptr, instance, nullptr);
         if (!window_) throw std::runtime_error("the bench window could not be made");
-        list_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | LVS_REPORT |
-                                    LVS_SINGLESEL,
+        list_ = CreateWindowExA(kReportListExStyle, WC_LISTVIEWA, "", WS_CHILD | kReportListStyle,
                                 8, 80, 900, 560, window_, nullptr, instance, nullptr);
         if (!list_) throw std::runtime_error("the list could not be made");
-        SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
-                     LVS_EX_FULLROWSELECT);
-        int index = 0;
-        for (const ColumnLayout& column : kListColumns) {
-            LVCOLUMNA info{};
-            info.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-            info.fmt = column.rightAligned ? LVCFMT_RIGHT : LVCFMT_LEFT;
-            info.cx = column.width;
-            info.pszText = const_cast<char*>("");
-            info.iSubItem = index;
-            SendMessageA(list_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
-                         reinterpret_cast<LPARAM>(&info));
-            ++index;
-        }
+        AddReportColumns(list_);
         ui_.SetMainWindow(window_);
         ui_.SetControlWindow(Control::ListView1, list_);
         if (setUp == ListSetUp::AsInTheProgram) {

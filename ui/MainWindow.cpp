@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ui/FormLayout.h"
+#include "ui/ReportList.h"
 
 #if __has_include("ResourceIds.h")
 #include "ResourceIds.h"
@@ -263,25 +264,8 @@ void MainWindow::CreateControls() {
                 break;
             }
             case Control::ListView1: {
-                // Clipping its children keeps the list's own painting off its column headers.
-                HWND list = CreateControl(control, WS_EX_CLIENTEDGE, WC_LISTVIEWA,
-                                          WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN |
-                                              LVS_REPORT | LVS_SINGLESEL,
-                                          layout.height);
-                SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
-                             LVS_EX_FULLROWSELECT);
-                int index = 0;
-                for (const ColumnLayout& column : kListColumns) {
-                    LVCOLUMNA info{};
-                    info.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-                    info.fmt = column.rightAligned ? LVCFMT_RIGHT : LVCFMT_LEFT;
-                    info.cx = column.width;
-                    info.pszText = const_cast<char*>("");
-                    info.iSubItem = index;
-                    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
-                                 reinterpret_cast<LPARAM>(&info));
-                    ++index;
-                }
+                AddReportColumns(CreateControl(control, kReportListExStyle, WC_LISTVIEWA,
+                                               kReportListStyle, layout.height));
                 break;
             }
         }
