@@ -40,7 +40,7 @@ enum class ListSetUp {
 };
 
 class BenchList {
-public:
+  public:
     BenchList(HINSTANCE instance, ListSetUp setUp) : ui_(instance) {
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = DefWindowProcA;
@@ -141,7 +141,7 @@ public:
         });
     }
 
-private:
+  private:
     Win32UiServices ui_;
     HWND window_ = nullptr;
     HWND list_ = nullptr;

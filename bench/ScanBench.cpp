@@ -2,6 +2,8 @@
 // stand-in is built from injected in-process through the locator factory, serving the stand-in's
 // generated computer; versus a bare loop making the same COM calls on the same doubles and
 // keeping nothing.
+#include "bench/ScanBench.h"
+
 #include <oaidl.h>
 #include <wbemdisp.h>
 
@@ -12,8 +14,6 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include "bench/ScanBench.h"
 
 #include "inventory/ComWmiAccess.h"
 #include "inventory/ScanProcesses.h"
@@ -30,7 +30,7 @@ using brisklow::wmi_standin::Value;
 
 // Takes the calls and counts nothing: the stand-in's observer with its call log switched off.
 class QuietObserver final : public brisklow::wmi_doubles::FakeWmiObserver {
-public:
+  public:
     void CallMade(const std::string&, HRESULT) override {}
     void ObjectCreated() override {}
     void ObjectReleased() override {}
@@ -68,7 +68,7 @@ std::shared_ptr<FakeWmi> GeneratedComputer(size_t count) {
 }
 
 class NullSink final : public brisklow::ScanSink {
-public:
+  public:
     void SetStatusText(const std::string&) override {}
     void ShowErrorBox(const std::string& text, const std::string&) override {
         throw std::runtime_error("scan failed: " + text);
@@ -98,9 +98,9 @@ void Release(T*& object) {
 // The floor: the scan's COM calls, in its order, storing nothing. Returns the items read.
 size_t FloorScan(const std::shared_ptr<FakeWmi>& fake) {
     static const wchar_t* const kNames[] = {
-        L"Name",     L"ExecutablePath", L"ProcessID",   L"ParentProcessId",
-        L"SessionID", L"ThreadCount",   L"Priority",    L"WorkingSetSize",
-        L"HandleCount", L"UserModeTime", L"KernelModeTime"};
+        L"Name",        L"ExecutablePath", L"ProcessID",     L"ParentProcessId",
+        L"SessionID",   L"ThreadCount",    L"Priority",      L"WorkingSetSize",
+        L"HandleCount", L"UserModeTime",   L"KernelModeTime"};
     ISWbemLocator* locator = nullptr;
     Check(brisklow::wmi_doubles::CreateLocatorDouble(fake, &locator), "locator");
     Bstr server(L""), nameSpace(L"root\\CIMV2"), user(L""), password(L""), locale(L""),
@@ -186,8 +186,9 @@ double BestNanosecondsPerProcess(size_t count, int repeats, Run&& run) {
         const auto start = std::chrono::steady_clock::now();
         const size_t read = run(fake);
         const auto elapsed = std::chrono::steady_clock::now() - start;
-        if (read != count) throw std::runtime_error("read " + std::to_string(read) + " of " +
-                                                    std::to_string(count) + " processes");
+        if (read != count)
+            throw std::runtime_error("read " + std::to_string(read) + " of " +
+                                     std::to_string(count) + " processes");
         best = std::min(best, std::chrono::duration<double, std::nano>(elapsed).count() /
                                   static_cast<double>(count));
     }

@@ -6,12 +6,12 @@
 namespace brisklow::bench {
 
 class Stopwatch {
-public:
+  public:
     double Seconds() const {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     }
 
-private:
+  private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 

@@ -21,8 +21,8 @@ bool ReadDigits(std::string_view& text, size_t minimum, size_t maximum, uint64_t
     while (count < text.size() && count < maximum && text[count] >= '0' && text[count] <= '9') {
         value = value * 10 + static_cast<uint64_t>(text[count++] - '0');
     }
-    if (count < minimum || (count < text.size() && count == maximum && text[count] >= '0' &&
-                            text[count] <= '9')) {
+    if (count < minimum ||
+        (count < text.size() && count == maximum && text[count] >= '0' && text[count] <= '9')) {
         return false;
     }
     text.remove_prefix(count);
@@ -92,11 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     FUZZ_CHECK(hours * 3600 + minutes * 60 + secs == seconds);
     // Hours below ten carry a leading zero exactly when the locale asks for one.
-    const size_t hourDigits = std::string_view(cell).find_first_not_of("0123456789",
-                                                  marked && format.markerFirst
-                                                      ? format.morningMarker.size() + 1
-                                                      : 0) -
-                              (marked && format.markerFirst ? format.morningMarker.size() + 1 : 0);
+    const size_t hourDigits =
+        std::string_view(cell).find_first_not_of(
+            "0123456789", marked && format.markerFirst ? format.morningMarker.size() + 1 : 0) -
+        (marked && format.markerFirst ? format.morningMarker.size() + 1 : 0);
     if (hours < 10 && !(format.twelveHour && seconds < 3600)) {
         FUZZ_CHECK(hourDigits == (format.leadingZero ? 2u : 1u));
     }

@@ -37,7 +37,8 @@ const std::array<std::string, 256>& Utf8Table() {
             char* inPointer = in;
             char* outPointer = out;
             size_t inLeft = 1, outLeft = sizeof out;
-            if (iconv(converter, &inPointer, &inLeft, &outPointer, &outLeft) == static_cast<size_t>(-1)) {
+            if (iconv(converter, &inPointer, &inLeft, &outPointer, &outLeft) ==
+                static_cast<size_t>(-1)) {
                 result[byte] = {static_cast<char>(0xC2), static_cast<char>(byte)};
                 iconv(converter, nullptr, nullptr, nullptr, nullptr);
             } else {

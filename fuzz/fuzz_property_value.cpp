@@ -131,8 +131,8 @@ void CheckReal(double real) {
 }
 
 void CheckSeconds(double hundredNanoseconds) {
-    const auto [seconds, message] = Attempt<uint32_t>(
-        [&] { return SecondsFromHundredNanoseconds(hundredNanoseconds); });
+    const auto [seconds, message] =
+        Attempt<uint32_t>([&] { return SecondsFromHundredNanoseconds(hundredNanoseconds); });
     // Beyond 2^63 seconds (about 9.22e25 units) the count has no 64-bit value.
     if (!std::isfinite(hundredNanoseconds) || std::fabs(hundredNanoseconds) > 9.3e25) {
         FUZZ_CHECK(!seconds && message == OverflowMessage("Double", "Int64"));
@@ -162,7 +162,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace brisklow;
     FuzzedDataProvider input(data, size);
     switch (input.ConsumeIntegralInRange<int>(0, 4)) {
-        case 0: CheckText(input.ConsumeRemainingBytesAsString()); break;
+        case 0:
+            CheckText(input.ConsumeRemainingBytesAsString());
+            break;
         case 1: {
             const int32_t v = input.ConsumeIntegral<int32_t>();
             const PropertyValue value = PropertyValue::FromInt32(v);

@@ -18,7 +18,7 @@ namespace brisklow {
 // Owns one BSTR. A wiping owner overwrites the characters before it frees them, for texts such as
 // the password that must not linger in freed memory.
 class UniqueBstr {
-public:
+  public:
     enum class Wipe { No, Yes };
 
     UniqueBstr() = default;
@@ -53,14 +53,14 @@ public:
         bstr_ = nullptr;
     }
 
-private:
+  private:
     BSTR bstr_ = nullptr;
     Wipe wipe_ = Wipe::No;
 };
 
 // Owns one VARIANT; whatever it holds is released by VariantClear.
 class UniqueVariant {
-public:
+  public:
     UniqueVariant() noexcept { VariantInit(&variant_); }
     UniqueVariant(const UniqueVariant&) = delete;
     UniqueVariant& operator=(const UniqueVariant&) = delete;
@@ -73,7 +73,7 @@ public:
         return &variant_;
     }
 
-private:
+  private:
     VARIANT variant_;
 };
 

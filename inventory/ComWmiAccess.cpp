@@ -128,7 +128,7 @@ std::string VariantTypeName(VARTYPE type) {
 }
 
 class ComPropertySet final : public WmiPropertySet {
-public:
+  public:
     explicit ComPropertySet(ComPtr<ISWbemPropertySet> set) : set_(std::move(set)) {}
 
     PropertyValue Item(const std::string& name, int32_t flags) override {
@@ -141,14 +141,14 @@ public:
         return PropertyValueFromVariant(value.Get());
     }
 
-private:
+  private:
     ComPtr<ISWbemPropertySet> set_;
 };
 
 class ComObjectSet;
 
 class ComObject final : public WmiObject {
-public:
+  public:
     explicit ComObject(ComPtr<ISWbemObject> object) : object_(std::move(object)) {}
 
     std::unique_ptr<WmiObjectSet> Instances(int32_t flags) override;
@@ -160,12 +160,12 @@ public:
         return std::make_unique<ComPropertySet>(std::move(set));
     }
 
-private:
+  private:
     ComPtr<ISWbemObject> object_;
 };
 
 class ComEnumItem final : public WmiEnumItem {
-public:
+  public:
     VARIANT* Slot() noexcept { return item_.Out(); }
 
     std::unique_ptr<WmiObject> QueryObject() override {
@@ -176,12 +176,12 @@ public:
         return std::make_unique<ComObject>(QueryOrThrow<ISWbemObject>(unknown));
     }
 
-private:
+  private:
     UniqueVariant item_;
 };
 
 class ComEnumerator final : public WmiEnumerator {
-public:
+  public:
     explicit ComEnumerator(ComPtr<IEnumVARIANT> enumerator) : enumerator_(std::move(enumerator)) {}
 
     std::unique_ptr<WmiEnumItem> Next() override {
@@ -196,12 +196,12 @@ public:
         return item;
     }
 
-private:
+  private:
     ComPtr<IEnumVARIANT> enumerator_;
 };
 
 class ComObjectSet final : public WmiObjectSet {
-public:
+  public:
     explicit ComObjectSet(ComPtr<ISWbemObjectSet> set) : set_(std::move(set)) {}
 
     std::unique_ptr<WmiEnumerator> NewEnum() override {
@@ -210,7 +210,7 @@ public:
         return std::make_unique<ComEnumerator>(QueryOrThrow<IEnumVARIANT>(unknown.Get()));
     }
 
-private:
+  private:
     ComPtr<ISWbemObjectSet> set_;
 };
 
@@ -222,7 +222,7 @@ std::unique_ptr<WmiObjectSet> ComObject::Instances(int32_t flags) {
 }
 
 class ComPrivilegeSet final : public WmiPrivilegeSet {
-public:
+  public:
     explicit ComPrivilegeSet(ComPtr<ISWbemPrivilegeSet> set) : set_(std::move(set)) {}
 
     void Add(int32_t privilege, bool enabled) override {
@@ -233,12 +233,12 @@ public:
         });
     }
 
-private:
+  private:
     ComPtr<ISWbemPrivilegeSet> set_;
 };
 
 class ComSecurity final : public WmiSecurity {
-public:
+  public:
     explicit ComSecurity(ComPtr<ISWbemSecurity> security) : security_(std::move(security)) {}
 
     void SetImpersonationLevel(int32_t level) override {
@@ -255,12 +255,12 @@ public:
         return std::make_unique<ComPrivilegeSet>(std::move(set));
     }
 
-private:
+  private:
     ComPtr<ISWbemSecurity> security_;
 };
 
 class ComServices final : public WmiServices {
-public:
+  public:
     explicit ComServices(ComPtr<ISWbemServices> services) : services_(std::move(services)) {}
 
     std::unique_ptr<WmiSecurity> Security() override {
@@ -278,12 +278,12 @@ public:
         return std::make_unique<ComObject>(std::move(object));
     }
 
-private:
+  private:
     ComPtr<ISWbemServices> services_;
 };
 
 class ComLocator final : public WmiLocator {
-public:
+  public:
     explicit ComLocator(ComPtr<ISWbemLocator> locator) : locator_(std::move(locator)) {}
 
     std::unique_ptr<WmiServices> ConnectServer(const std::string& server,
@@ -310,7 +310,7 @@ public:
         return std::make_unique<ComServices>(std::move(services));
     }
 
-private:
+  private:
     ComPtr<ISWbemLocator> locator_;
 };
 

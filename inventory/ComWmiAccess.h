@@ -26,13 +26,13 @@ HRESULT CreateSystemLocator(ISWbemLocator** locator);
 // Every call is made on the thread that creates the locator, which must have entered a COM
 // apartment; the objects handed out must be released on that thread too.
 class ComWmiAccess : public WmiAccess {
-public:
+  public:
     ComWmiAccess();
     explicit ComWmiAccess(LocatorFactory factory);
 
     std::unique_ptr<WmiLocator> CreateLocator() override;
 
-private:
+  private:
     LocatorFactory factory_;
 };
 

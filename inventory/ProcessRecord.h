@@ -24,7 +24,7 @@ struct TProcesInformation {
 
 // The records of one scan, in the order WMI enumerated the processes.
 class TPIArray {
-public:
+  public:
     // Appends one all-default record and returns it for filling.
     TProcesInformation& Append() { return records_.emplace_back(); }
     size_t Length() const { return records_.size(); }
@@ -35,11 +35,12 @@ public:
     auto begin() const { return records_.begin(); }
     auto end() const { return records_.end(); }
 
-private:
+  private:
     std::vector<TProcesInformation> records_;
 };
 
-// Working set in KiB from a byte count over the full unsigned 64-bit range, kept as its low 32 bits.
+// Working set in KiB from a byte count over the full unsigned 64-bit range, kept as its low 32
+// bits.
 uint32_t WorkingSetKBFromBytes(uint64_t bytes);
 
 // Whole seconds from a time in 100-nanosecond units: divided as a real number and rounded to the

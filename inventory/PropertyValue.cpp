@@ -42,7 +42,8 @@ int64_t DecimalTextToInt64(const PropertyValue& value) {
     uint64_t magnitude = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
     if (error == std::errc::result_out_of_range) ThrowOverflow(value, kTypeNameInt64);
-    if (error != std::errc() || end != text.data() + text.size()) ThrowConvert(value, kTypeNameInt64);
+    if (error != std::errc() || end != text.data() + text.size())
+        ThrowConvert(value, kTypeNameInt64);
     if (negative) {
         if (magnitude > (uint64_t{1} << 63)) ThrowOverflow(value, kTypeNameInt64);
         return static_cast<int64_t>(uint64_t{0} - magnitude);
@@ -70,12 +71,18 @@ double DecimalTextToReal(const PropertyValue& value) {
 
 std::string TypeName(const PropertyValue& value) {
     switch (value.kind) {
-        case PropertyValue::Kind::Null: return "Null";
-        case PropertyValue::Kind::Int32: return "Integer";
-        case PropertyValue::Kind::Text: return kTypeNameText;
-        case PropertyValue::Kind::Real: return kTypeNameReal;
-        case PropertyValue::Kind::Boolean: return "Boolean";
-        case PropertyValue::Kind::Other: return value.text;
+        case PropertyValue::Kind::Null:
+            return "Null";
+        case PropertyValue::Kind::Int32:
+            return "Integer";
+        case PropertyValue::Kind::Text:
+            return kTypeNameText;
+        case PropertyValue::Kind::Real:
+            return kTypeNameReal;
+        case PropertyValue::Kind::Boolean:
+            return "Boolean";
+        case PropertyValue::Kind::Other:
+            return value.text;
     }
     return "Unknown";
 }
@@ -90,9 +97,12 @@ std::string OverflowMessage(const std::string& from, const std::string& to) {
 
 int64_t ToInt64(const PropertyValue& value) {
     switch (value.kind) {
-        case PropertyValue::Kind::Int32: return value.int32;
-        case PropertyValue::Kind::Text: return DecimalTextToInt64(value);
-        case PropertyValue::Kind::Boolean: return value.boolean ? -1 : 0;
+        case PropertyValue::Kind::Int32:
+            return value.int32;
+        case PropertyValue::Kind::Text:
+            return DecimalTextToInt64(value);
+        case PropertyValue::Kind::Boolean:
+            return value.boolean ? -1 : 0;
         case PropertyValue::Kind::Real: {
             try {
                 return RealToInt64(value.real);
@@ -101,35 +111,45 @@ int64_t ToInt64(const PropertyValue& value) {
             }
         }
         case PropertyValue::Kind::Null:
-        case PropertyValue::Kind::Other: break;
+        case PropertyValue::Kind::Other:
+            break;
     }
     ThrowConvert(value, kTypeNameInt64);
 }
 
 double ToReal(const PropertyValue& value) {
     switch (value.kind) {
-        case PropertyValue::Kind::Int32: return value.int32;
-        case PropertyValue::Kind::Text: return DecimalTextToReal(value);
-        case PropertyValue::Kind::Real: return value.real;
-        case PropertyValue::Kind::Boolean: return value.boolean ? -1.0 : 0.0;
+        case PropertyValue::Kind::Int32:
+            return value.int32;
+        case PropertyValue::Kind::Text:
+            return DecimalTextToReal(value);
+        case PropertyValue::Kind::Real:
+            return value.real;
+        case PropertyValue::Kind::Boolean:
+            return value.boolean ? -1.0 : 0.0;
         case PropertyValue::Kind::Null:
-        case PropertyValue::Kind::Other: break;
+        case PropertyValue::Kind::Other:
+            break;
     }
     ThrowConvert(value, kTypeNameReal);
 }
 
 std::string ToText(const PropertyValue& value) {
     switch (value.kind) {
-        case PropertyValue::Kind::Text: return value.text;
-        case PropertyValue::Kind::Int32: return std::to_string(value.int32);
-        case PropertyValue::Kind::Boolean: return value.boolean ? "True" : "False";
+        case PropertyValue::Kind::Text:
+            return value.text;
+        case PropertyValue::Kind::Int32:
+            return std::to_string(value.int32);
+        case PropertyValue::Kind::Boolean:
+            return value.boolean ? "True" : "False";
         case PropertyValue::Kind::Real: {
             char buffer[64];
             std::snprintf(buffer, sizeof buffer, "%.15g", value.real);
             return buffer;
         }
         case PropertyValue::Kind::Null:
-        case PropertyValue::Kind::Other: break;
+        case PropertyValue::Kind::Other:
+            break;
     }
     ThrowConvert(value, kTypeNameText);
 }

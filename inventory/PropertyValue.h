@@ -18,7 +18,9 @@ struct PropertyValue {
 
     static PropertyValue Null() { return {}; }
     static PropertyValue FromInt32(int32_t v) { return {Kind::Int32, v, 0.0, false, {}}; }
-    static PropertyValue FromText(std::string v) { return {Kind::Text, 0, 0.0, false, std::move(v)}; }
+    static PropertyValue FromText(std::string v) {
+        return {Kind::Text, 0, 0.0, false, std::move(v)};
+    }
     static PropertyValue FromReal(double v) { return {Kind::Real, 0, v, false, {}}; }
     static PropertyValue FromBoolean(bool v) { return {Kind::Boolean, 0, 0.0, v, {}}; }
     static PropertyValue OfOtherType(std::string typeName) {

@@ -78,7 +78,8 @@ void ScanProcesses(WmiAccess& wmi, ScanSink& sink, const std::string& computer,
             services->Security()->Privileges()->Add(kDebugPrivilege, true);
 
             stepMarker = "5";
-            std::unique_ptr<WmiObject> processClass = services->Get(kProcessClass, kUseAmendedQualifiers);
+            std::unique_ptr<WmiObject> processClass =
+                services->Get(kProcessClass, kUseAmendedQualifiers);
             stepMarker = "6";
             std::unique_ptr<WmiEnumerator> processes = processClass->Instances(0)->NewEnum();
             stepMarker = "7";
@@ -96,7 +97,8 @@ void ScanProcesses(WmiAccess& wmi, ScanSink& sink, const std::string& computer,
         }
         if (!sink.UserEntryExists(user)) sink.AppendUserEntry(user);
     } catch (const std::exception& error) {
-        // The scan's WMI objects are released before the box is shown; the records read so far stay.
+        // The scan's WMI objects are released before the box is shown; the records read so far
+        // stay.
         locator.reset();
         const std::string message = error.what();
         sink.ShowErrorBox(UiText(21) + "\r" + message + "\r" + "Code: " + stepMarker + "\r\r" +

@@ -5,7 +5,7 @@ namespace brisklow {
 
 // Where the scan shows its progress and failures: the main window, or a recorder in tests.
 class ScanSink {
-public:
+  public:
     virtual ~ScanSink() = default;
     // Sets the status line; it must repaint at once, the scan blocks the user-interface thread.
     virtual void SetStatusText(const std::string& text) = 0;

@@ -12,7 +12,7 @@ namespace brisklow {
 // when their owner goes. Texts are 8-bit, in the system's ANSI code page.
 
 class WmiPropertySet {
-public:
+  public:
     virtual ~WmiPropertySet() = default;
     // Item(name, flags).Value.
     virtual PropertyValue Item(const std::string& name, int32_t flags) = 0;
@@ -21,7 +21,7 @@ public:
 class WmiObjectSet;
 
 class WmiObject {
-public:
+  public:
     virtual ~WmiObject() = default;
     virtual std::unique_ptr<WmiObjectSet> Instances(int32_t flags) = 0;
     virtual std::unique_ptr<WmiPropertySet> Properties() = 0;
@@ -29,14 +29,14 @@ public:
 
 // One item handed out by the enumerator, before it is asked for its object interface.
 class WmiEnumItem {
-public:
+  public:
     virtual ~WmiEnumItem() = default;
     // Queries the item for its object; raises "Interface not supported" when it has none.
     virtual std::unique_ptr<WmiObject> QueryObject() = 0;
 };
 
 class WmiEnumerator {
-public:
+  public:
     virtual ~WmiEnumerator() = default;
     // Next(1): the item, or none when the enumerator answers anything but success with one item.
     // Never raises: a failing step ends the enumeration like its normal end.
@@ -44,49 +44,46 @@ public:
 };
 
 class WmiObjectSet {
-public:
+  public:
     virtual ~WmiObjectSet() = default;
     // _NewEnum, queried for the enumerator interface.
     virtual std::unique_ptr<WmiEnumerator> NewEnum() = 0;
 };
 
 class WmiPrivilegeSet {
-public:
+  public:
     virtual ~WmiPrivilegeSet() = default;
     // Adds the privilege; the privilege object the call returns is dropped.
     virtual void Add(int32_t privilege, bool enabled) = 0;
 };
 
 class WmiSecurity {
-public:
+  public:
     virtual ~WmiSecurity() = default;
     virtual void SetImpersonationLevel(int32_t level) = 0;
     virtual std::unique_ptr<WmiPrivilegeSet> Privileges() = 0;
 };
 
 class WmiServices {
-public:
+  public:
     virtual ~WmiServices() = default;
     virtual std::unique_ptr<WmiSecurity> Security() = 0;
     virtual std::unique_ptr<WmiObject> Get(const std::string& objectPath, int32_t flags) = 0;
 };
 
 class WmiLocator {
-public:
+  public:
     virtual ~WmiLocator() = default;
     // May succeed without a services object; then it returns none.
-    virtual std::unique_ptr<WmiServices> ConnectServer(const std::string& server,
-                                                       const std::string& nameSpace,
-                                                       const std::string& user,
-                                                       const std::string& password,
-                                                       const std::string& locale,
-                                                       const std::string& authority,
-                                                       int32_t securityFlags) = 0;
+    virtual std::unique_ptr<WmiServices> ConnectServer(
+        const std::string& server, const std::string& nameSpace, const std::string& user,
+        const std::string& password, const std::string& locale, const std::string& authority,
+        int32_t securityFlags) = 0;
 };
 
 // Creates the locator object; the way into WMI.
 class WmiAccess {
-public:
+  public:
     virtual ~WmiAccess() = default;
     virtual std::unique_ptr<WmiLocator> CreateLocator() = 0;
 };

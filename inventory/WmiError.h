@@ -7,7 +7,7 @@ namespace brisklow {
 
 // A failure of a WMI call or of a value conversion; what() is the message the user sees.
 class WmiError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

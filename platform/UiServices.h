@@ -26,10 +26,10 @@ enum class Control {
 
 // How the user's locale writes a long time: built once at start-up from the locale's settings.
 struct LongTimeFormat {
-    bool leadingZero = false;      // hours below 10 with a leading zero
+    bool leadingZero = false;  // hours below 10 with a leading zero
     std::string separator = ":";
     bool twelveHour = false;
-    bool markerFirst = false;      // the morning/afternoon marker stands before the time
+    bool markerFirst = false;  // the morning/afternoon marker stands before the time
     std::string morningMarker;
     std::string afternoonMarker;
 };
@@ -45,7 +45,7 @@ using RowComparison = std::function<int(intptr_t item1, intptr_t item2)>;
 // Everything the main window asks of the platform's user-interface services. The program's logic
 // (TForm1) is written against this seam only; texts are 8-bit Windows-1252.
 class UiServices {
-public:
+  public:
     virtual ~UiServices() = default;
 
     // Main window and application.

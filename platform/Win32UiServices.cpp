@@ -27,8 +27,8 @@ static_assert(kBalloonToolFlags == 0x1111);
 // Pop-up, visual-style drawing, balloon shape, no "&" prefix processing, shown even when the
 // owner is inactive.
 constexpr DWORD kBalloonStyle = 0x80000143;
-static_assert(kBalloonStyle == (WS_POPUP | TTS_USEVISUALSTYLE | TTS_BALLOON | TTS_NOPREFIX |
-                                TTS_ALWAYSTIP));
+static_assert(kBalloonStyle ==
+              (WS_POPUP | TTS_USEVISUALSTYLE | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP));
 
 // The system's find-computer clip in the shell's library; older shells number it 150.
 constexpr int kShellFindComputerClip = 152;
@@ -38,7 +38,7 @@ constexpr int kDisplayNameBufferSize = MAX_PATH;  // 260 bytes
 
 // A block from the shell's allocator, given back to it when the owner goes.
 class ShellBlock {
-public:
+  public:
     ShellBlock(IMalloc* allocator, void* block) : allocator_(allocator), block_(block) {}
     ~ShellBlock() {
         if (block_) allocator_->Free(block_);
@@ -47,20 +47,20 @@ public:
     ShellBlock& operator=(const ShellBlock&) = delete;
     void* get() const { return block_; }
 
-private:
+  private:
     IMalloc* allocator_;
     void* block_;
 };
 
 // Restores the process's error mode whatever the dialog does.
 class ErrorModeScope {
-public:
+  public:
     explicit ErrorModeScope(UINT mode) : old_(SetErrorMode(mode)) {}
     ~ErrorModeScope() { SetErrorMode(old_); }
     ErrorModeScope(const ErrorModeScope&) = delete;
     ErrorModeScope& operator=(const ErrorModeScope&) = delete;
 
-private:
+  private:
     UINT old_;
 };
 
@@ -281,8 +281,8 @@ void Win32UiServices::AppendRow(const std::vector<std::string>& cells, intptr_t 
 
 std::optional<intptr_t> Win32UiServices::SelectedRow() {
     HWND list = List();
-    auto index = SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                              MAKELPARAM(LVNI_SELECTED, 0));
+    auto index =
+        SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0));
     if (index < 0) return std::nullopt;
     LVITEMA item{};
     item.mask = LVIF_PARAM;

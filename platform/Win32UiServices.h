@@ -2,7 +2,6 @@
 // The user-interface services of the main window over Win32 and the common controls (version 6).
 // Every call is an ANSI ("A") call: the program's texts are Windows-1252 bytes.
 #include <windows.h>
-
 #include <commctrl.h>
 
 #include <array>
@@ -14,7 +13,7 @@
 namespace brisklow {
 
 class Win32UiServices final : public UiServices {
-public:
+  public:
     explicit Win32UiServices(HINSTANCE instance);
     ~Win32UiServices() override;
     Win32UiServices(const Win32UiServices&) = delete;
@@ -90,7 +89,7 @@ public:
 
     uint32_t TickCount() override;
 
-private:
+  private:
     static LRESULT CALLBACK ListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static void FitLabelToText(HWND label, const std::string& text);
     static int CALLBACK CompareTrampoline(LPARAM item1, LPARAM item2, LPARAM compare);

@@ -7,10 +7,10 @@
 #define IDI_BRISKLOW 1
 
 // 16x16 24-bit button pictures; magenta (255,0,255) marks their transparent background.
-#define IDB_DIRBUTTON 101    // choose a computer of the network
-#define IDB_INFOBUTTON 102   // about the program
-#define IDB_GOOGLEBUTTON 103 // search the web for the selected process
-#define IDB_STARTBUTTON 104  // list the processes
+#define IDB_DIRBUTTON 101     // choose a computer of the network
+#define IDB_INFOBUTTON 102    // about the program
+#define IDB_GOOGLEBUTTON 103  // search the web for the selected process
+#define IDB_STARTBUTTON 104   // list the processes
 
 // Busy animation for an animation control, resource type "AVI":
 // Animate_OpenEx(hwnd, GetModuleHandle(NULL), MAKEINTRESOURCE(IDR_BUSY_AVI)).

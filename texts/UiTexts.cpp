@@ -14,7 +14,8 @@ const char* const UiTexts[kUiTextCount] = {
     /* 2 */
     "Veja uma descri\xE7\xE3o detalhada e o grau de seguran\xE7"
     "a deste processo\r\n"
-    "com nosso programa <a href=\"" BRISKLOW_MAKER_HOME_PAGE "\">Velmarch</a>.\r\n"
+    "com nosso programa <a href=\"" BRISKLOW_MAKER_HOME_PAGE
+    "\">Velmarch</a>.\r\n"
     "Experimente a <A>Vers\xE3o Gratuita</A>!",
     /* 3 */ "Computador",
     /* 4 */ "&Usu\xE1rio",

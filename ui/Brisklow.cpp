@@ -1,6 +1,5 @@
 // The program's entry: COM for this thread, the common controls, the window and its message loop.
 #include <windows.h>
-
 #include <commctrl.h>
 #include <objbase.h>
 
@@ -21,7 +20,7 @@ namespace {
 
 // COM for the user-interface thread, in a single-threaded apartment, for the whole run.
 class ComApartment {
-public:
+  public:
     ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
     ~ComApartment() {
         if (initialised_) CoUninitialize();
@@ -29,14 +28,14 @@ public:
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
 
-private:
+  private:
     bool initialised_;
 };
 
 #ifndef BRISKLOW_HAVE_COM_WMI
 // Without the COM access every scan reports that WMI cannot be reached.
 class NoWmiAccess : public brisklow::WmiAccess {
-public:
+  public:
     std::unique_ptr<brisklow::WmiLocator> CreateLocator() override {
         throw std::runtime_error("WMI is not available.");
     }

@@ -19,13 +19,13 @@ constexpr const char* kInitialPickerSelection = "xxxx777";
 
 // Keeps the list's redrawing suspended for as long as rows are added, also when adding fails.
 class RedrawSuspended {
-public:
+  public:
     explicit RedrawSuspended(UiServices& ui) : ui_(ui) { ui_.SuspendRedraw(); }
     RedrawSuspended(const RedrawSuspended&) = delete;
     RedrawSuspended& operator=(const RedrawSuspended&) = delete;
     ~RedrawSuspended() { ui_.ResumeRedraw(); }
 
-private:
+  private:
     UiServices& ui_;
 };
 
@@ -175,7 +175,8 @@ void TForm1::BalloonNotification(int code) {
             local_.trace("-- TTN_LINKCLICK");
             ui_.Beep();
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

@@ -38,7 +38,7 @@ inline constexpr int kTtnLinkClick = -523;
 // The main window's logic: one handler per user event, written against the UI seam only. The
 // platform side creates the controls and calls these handlers.
 class TForm1 : private ScanSink {
-public:
+  public:
     TForm1(UiServices& ui, WmiAccess& wmi, LocalServices local = {});
 
     // Events of the window.
@@ -64,7 +64,7 @@ public:
 
     uint32_t BalloonState() const { return balloonState_; }
 
-private:
+  private:
     void FormPaint();
     void CreateDetailsBalloon(const std::string& title, const std::string& text);
     void RememberComputer();

@@ -48,8 +48,16 @@ struct ColumnLayout {
 };
 
 inline constexpr std::array<ColumnLayout, 10> kListColumns = {{
-    {110, false}, {250, false}, {70, true}, {1, true}, {80, true},
-    {80, true},   {65, true},   {65, true}, {65, true}, {65, true},
+    {110, false},
+    {250, false},
+    {70, true},
+    {1, true},
+    {80, true},
+    {80, true},
+    {65, true},
+    {65, true},
+    {65, true},
+    {65, true},
 }};
 
 }  // namespace brisklow

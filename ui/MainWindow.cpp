@@ -75,12 +75,12 @@ bool MainWindow::Create(int showCommand) {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszClassName = kClassName;
 #ifdef BRISKLOW_HAVE_RESOURCES
-    windowClass.hIcon = static_cast<HICON>(
-        LoadImageA(instance_, MAKEINTRESOURCEA(IDI_BRISKLOW), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
-    windowClass.hIconSm = static_cast<HICON>(
-        LoadImageA(instance_, MAKEINTRESOURCEA(IDI_BRISKLOW), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    windowClass.hIcon = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_BRISKLOW),
+                                                      IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                      GetSystemMetrics(SM_CYICON), LR_SHARED));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_BRISKLOW),
+                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
 #endif
     if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         return false;
@@ -95,8 +95,7 @@ bool MainWindow::Create(int showCommand) {
 
     // The caption comes from the form's FormCreate.
     window_ = CreateWindowExA(0, kClassName, "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top,
-                              kFormOuterWidth, kFormOuterHeight, nullptr, nullptr, instance_,
-                              this);
+                              kFormOuterWidth, kFormOuterHeight, nullptr, nullptr, instance_, this);
     if (!window_) return false;
     ShowWindow(window_, showCommand);
     UpdateWindow(window_);
@@ -105,7 +104,8 @@ bool MainWindow::Create(int showCommand) {
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        auto* self =
+            static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         self->window_ = window;
         self->ui_.SetMainWindow(window);
@@ -230,10 +230,10 @@ void MainWindow::CreateControls() {
                 break;
             }
             case Control::PcComboBox: {
-                HWND combo = CreateControl(control, 0, "ComboBox",
-                                           WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN |
-                                               CBS_AUTOHSCROLL,
-                                           layout.height);
+                HWND combo = CreateControl(
+                    control, 0, "ComboBox",
+                    WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+                    layout.height);
                 SendMessageA(combo, CB_SETMINVISIBLE, kPcComboBoxDropDownCount, 0);
                 ListenToKeys(combo);
                 break;
@@ -274,8 +274,8 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::AddButtonPicture(HWND button, int bitmapId) {
-    auto picture = static_cast<HBITMAP>(LoadImageA(instance_, MAKEINTRESOURCEA(bitmapId),
-                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    auto picture = static_cast<HBITMAP>(
+        LoadImageA(instance_, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!picture) return;
     BlendIntoButtonFace(picture);
     pictures_.push_back(picture);
@@ -352,12 +352,17 @@ void MainWindow::OnCommand(int id, int code) {
 void MainWindow::OnNotify(const NMHDR& header) {
     if (header.hwndFrom == ui_.ControlWindow(Control::ListView1)) {
         switch (header.code) {
-            case NM_CLICK: form_.ListView1Click(); break;
-            case NM_DBLCLK: form_.GoogleButtonClick(); break;
+            case NM_CLICK:
+                form_.ListView1Click();
+                break;
+            case NM_DBLCLK:
+                form_.GoogleButtonClick();
+                break;
             case LVN_COLUMNCLICK:
                 form_.ListView1ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
                 break;
-            default: break;
+            default:
+                break;
         }
     } else if (header.hwndFrom == ui_.ControlWindow(Control::StatusBar) &&
                header.code == NM_CLICK) {
@@ -384,13 +389,14 @@ LRESULT CALLBACK MainWindow::InputBoxProc(HWND window, UINT message, WPARAM wPar
         case WM_NCDESTROY:
             RemoveWindowSubclass(window, &MainWindow::InputBoxProc, id);
             break;
-        default: break;
+        default:
+            break;
     }
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK MainWindow::FlatButtonProc(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+LRESULT CALLBACK MainWindow::FlatButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR id, DWORD_PTR) {
     switch (message) {
         case WM_SETFOCUS: {
             // Hand the focus back to where it was, the way a flat button never holds it.
@@ -401,7 +407,8 @@ LRESULT CALLBACK MainWindow::FlatButtonProc(HWND window, UINT message, WPARAM wP
         case WM_NCDESTROY:
             RemoveWindowSubclass(window, &MainWindow::FlatButtonProc, id);
             break;
-        default: break;
+        default:
+            break;
     }
     return DefSubclassProc(window, message, wParam, lParam);
 }

@@ -16,7 +16,7 @@ inline constexpr int kFirstControlId = 100;
 constexpr int ControlId(Control control) { return kFirstControlId + static_cast<int>(control); }
 
 class MainWindow {
-public:
+  public:
     static constexpr const char* kClassName = "BrisklowMainWindow";
 
     MainWindow(HINSTANCE instance, Win32UiServices& ui, TForm1& form);
@@ -29,12 +29,12 @@ public:
     bool Create(int showCommand);
     HWND Handle() const { return window_; }
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK InputBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR self);
-    static LRESULT CALLBACK FlatButtonProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam, UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK FlatButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR id, DWORD_PTR self);
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();

@@ -1,24 +1,23 @@
 // Reliability of the real program under the WMI stand-in: every scripting call of the scan fails
 // once, each on a simulated computer of its own, in one run of Brisklow.exe that scans them one
 // after the other with a healthy scan after each; hostile credentials typed into the boxes and
-// hostile names and values served by the computers, with the web search of such names; and a soak of many scans of a 1,000-process
-// computer in one run, with the program's handle count and private memory compared between an
-// early scan and the last.
+// hostile names and values served by the computers, with the web search of such names; and a soak
+// of many scans of a 1,000-process computer in one run, with the program's handle count and private
+// memory compared between an early scan and the last.
 #include <windows.h>
-
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <psapi.h>
 #include <winternl.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cmath>
 #include <cstdlib>
-#include <cctype>
-#include <iostream>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -59,13 +58,13 @@ std::string SystemText(uint32_t result) {
 // One scripted failure of the scan and what the window shows after it.
 struct FailingCall {
     std::string computer;
-    std::string call;                  // as the network file names it
-    std::optional<size_t> atProcess;   // for the calls made once per process
-    bool enumFailAfter = false;        // the enumerator's own failure instead of a scripted one
-    std::string logStart;              // how the call's line in the log begins
-    std::string marker;                // the box's "Code: ..."; empty: no box
-    bool interfaceQuery = false;       // the program reports its own text for these
-    int rows = 0;                      // the rows that stay
+    std::string call;                 // as the network file names it
+    std::optional<size_t> atProcess;  // for the calls made once per process
+    bool enumFailAfter = false;       // the enumerator's own failure instead of a scripted one
+    std::string logStart;             // how the call's line in the log begins
+    std::string marker;               // the box's "Code: ..."; empty: no box
+    bool interfaceQuery = false;      // the program reports its own text for these
+    int rows = 0;                     // the rows that stay
 };
 
 constexpr const char* kIdentity[] = {"Name",      "ExecutablePath", "ProcessID", "ParentProcessId",
@@ -81,18 +80,36 @@ std::string Upper(std::string text) {
 
 std::vector<FailingCall> FailingCalls() {
     std::vector<FailingCall> calls = {
-        {"FAIL-CONNECTSERVER", "ConnectServer", {}, false, "ConnectServer server=FAIL-CONNECTSERVER ",
-         "2", false, 0},
+        {"FAIL-CONNECTSERVER",
+         "ConnectServer",
+         {},
+         false,
+         "ConnectServer server=FAIL-CONNECTSERVER ",
+         "2",
+         false,
+         0},
         {"FAIL-GET-SECURITY", "get_Security_", {}, false, "get_Security_ ", "4", false, 0},
-        {"FAIL-IMPERSONATION", "put_ImpersonationLevel", {}, false, "put_ImpersonationLevel ", "4",
-         false, 0},
+        {"FAIL-IMPERSONATION",
+         "put_ImpersonationLevel",
+         {},
+         false,
+         "put_ImpersonationLevel ",
+         "4",
+         false,
+         0},
         {"FAIL-GET-PRIVILEGES", "get_Privileges", {}, false, "get_Privileges ", "4", false, 0},
         {"FAIL-ADD", "Add", {}, false, "Add ", "4", false, 0},
         {"FAIL-GET", "Get", {}, false, "Get ", "5", false, 0},
         {"FAIL-INSTANCES", "Instances_", {}, false, "Instances_ ", "6", false, 0},
         {"FAIL-NEWENUM", "get__NewEnum", {}, false, "get__NewEnum ", "6", false, 0},
-        {"FAIL-QI-ENUMVARIANT", "QueryInterface:IEnumVARIANT", {}, false,
-         "QueryInterface:IEnumVARIANT ", "6", true, 0},
+        {"FAIL-QI-ENUMVARIANT",
+         "QueryInterface:IEnumVARIANT",
+         {},
+         false,
+         "QueryInterface:IEnumVARIANT ",
+         "6",
+         true,
+         0},
         {"FAIL-QI-OBJECT-FIRST", "QueryInterface:ISWbemObject", size_t{0}, false,
          "QueryInterface:ISWbemObject ", "7", true, 0},
         {"FAIL-QI-OBJECT", "QueryInterface:ISWbemObject", kFailAt, false,
@@ -109,10 +126,10 @@ std::vector<FailingCall> FailingCalls() {
         calls.push_back({"FAIL-ITEM-" + Upper(name), std::string("Item:") + name, kFailAt, false,
                          std::string("Item name=") + name + " ", "", false, kFailingProcesses});
     }
-    calls.push_back({"FAIL-NEXT", "Next", kFailAt, false, "Next ", "", false,
-                     static_cast<int>(kFailAt)});
-    calls.push_back({"FAIL-ENUM-AFTER", "", {}, true, "Next ", "", false,
-                     static_cast<int>(kFailAt)});
+    calls.push_back(
+        {"FAIL-NEXT", "Next", kFailAt, false, "Next ", "", false, static_cast<int>(kFailAt)});
+    calls.push_back(
+        {"FAIL-ENUM-AFTER", "", {}, true, "Next ", "", false, static_cast<int>(kFailAt)});
     return calls;
 }
 
@@ -138,8 +155,16 @@ std::string DescriptionShown(const FailingCall& call) {
 }
 
 Row FullRow(int index) {
-    return {"p" + std::to_string(index) + ".exe", "C:\\P\\p" + std::to_string(index) + ".exe",
-            std::to_string(100 + index), "4", "8 K", "3 s", "25", "1", "3", "8"};
+    return {"p" + std::to_string(index) + ".exe",
+            "C:\\P\\p" + std::to_string(index) + ".exe",
+            std::to_string(100 + index),
+            "4",
+            "8 K",
+            "3 s",
+            "25",
+            "1",
+            "3",
+            "8"};
 }
 
 std::string ProcessesJson(int count) {
@@ -208,7 +233,7 @@ std::vector<Row> ExpectedRows(const FailingCall& call) {
 }
 
 class BrisklowReliability : public StandinProgramTest {
-protected:
+  protected:
     // Every call fails once; `withDescription` chooses whether the failure leaves a description.
     void EveryCallFailsOnce(bool withDescription) {
         const ScanEnd first = Start(FailureNetwork(withDescription));
@@ -238,8 +263,8 @@ protected:
                     const std::string system = SystemText(result);
                     message = ComposeWmiErrorMessage("", system, static_cast<int32_t>(result));
                     (TrimTrailingNoise(system).empty() ? oleTexts : systemTexts) += 1;
-                    std::cout << call.computer << " " << Hex(result) << ": \"" << message
-                              << "\"" << std::endl;
+                    std::cout << call.computer << " " << Hex(result) << ": \"" << message << "\""
+                              << std::endl;
                 }
                 EXPECT_EQ(end.boxCaption, "erro WMI");
                 const std::string expected = "erro WMI\r" + message + "\rCode: " + call.marker +
@@ -253,9 +278,10 @@ protected:
 
             // The call failed once, with its code, and the scan ended with nothing alive.
             const std::string code = "result=" + Hex(result);
-            const auto failed = std::count_if(segment_.begin(), segment_.end(), [&](const std::string& line) {
-                return line.starts_with(call.logStart) && line.ends_with(code);
-            });
+            const auto failed =
+                std::count_if(segment_.begin(), segment_.end(), [&](const std::string& line) {
+                    return line.starts_with(call.logStart) && line.ends_with(code);
+                });
             EXPECT_EQ(failed, 1) << Joined(segment_);
             ASSERT_FALSE(segment_.empty());
             EXPECT_EQ(segment_.back(), "live 0");
@@ -278,7 +304,6 @@ protected:
         }
         std::cout << std::endl;
     }
-
 };
 
 TEST_F(BrisklowReliability, EveryCallFailsOnceWithADescription) { EveryCallFailsOnce(true); }
@@ -289,20 +314,15 @@ TEST_F(BrisklowReliability, EveryCallFailsOnceWithoutADescription) { EveryCallFa
 
 // Texts a person may type or paste into the three boxes (Windows-1252 bytes).
 std::vector<std::string> HostileTexts() {
-    return {"x",
-            std::string(255, 'A'),
-            std::string(32767, 'z'),
-            "\\\\SRV01\\root\\",
-            "%s%n%d%x%p",
-            "\"quoted\" 'name'",
-            "Jo\xE3o \x80\x81\x9F\xA0\xFF"};
+    return {"x",          std::string(255, 'A'), std::string(32767, 'z'),       "\\\\SRV01\\root\\",
+            "%s%n%d%x%p", "\"quoted\" 'name'",   "Jo\xE3o \x80\x81\x9F\xA0\xFF"};
 }
 
 std::wstring Wide(const std::string& windows1252) {
     std::wstring wide(windows1252.size(), L'\0');
-    const int length = MultiByteToWideChar(1252, 0, windows1252.data(),
-                                           static_cast<int>(windows1252.size()), wide.data(),
-                                           static_cast<int>(wide.size()));
+    const int length =
+        MultiByteToWideChar(1252, 0, windows1252.data(), static_cast<int>(windows1252.size()),
+                            wide.data(), static_cast<int>(wide.size()));
     wide.resize(length > 0 ? static_cast<size_t>(length) : 0);
     return wide;
 }
@@ -346,8 +366,8 @@ TEST_F(BrisklowReliability, HostileCredentialsTypedIntoTheBoxesReachTheComputerW
     for (size_t i = 0; i < texts.size(); ++i) {
         if (i) network += ",\n";
         network += R"({"name": )" + Json(texts[i]) + R"(, "accounts": [{"user": )" +
-                   Json(texts[i]) + R"(, "password": )" + Json(texts[i]) +
-                   R"(}], "processes": [)" + ProcessJson("\"p.exe\"", "7") + "]}";
+                   Json(texts[i]) + R"(, "password": )" + Json(texts[i]) + R"(}], "processes": [)" +
+                   ProcessJson("\"p.exe\"", "7") + "]}";
     }
     network += "]}";
     ASSERT_TRUE(Start(network).ended);
@@ -373,8 +393,8 @@ TEST_F(BrisklowReliability, HostileCredentialsTypedIntoTheBoxesReachTheComputerW
         // The computer box keeps the name, the user box the user, both whole (compared without
         // printing 32,767 characters on failure).
         EXPECT_TRUE(ControlText(TypingTarget(Of(Control::PcComboBox))) == text);
-        EXPECT_GE(SendMessageA(Of(Control::PcComboBox), CB_FINDSTRINGEXACT,
-                               static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())),
+        EXPECT_GE(SendMessageA(Of(Control::PcComboBox), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                               reinterpret_cast<LPARAM>(text.c_str())),
                   0);
         EXPECT_GE(SendMessageA(Of(Control::UserComboBox), CB_FINDSTRINGEXACT,
                                static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())),
@@ -385,14 +405,14 @@ TEST_F(BrisklowReliability, HostileCredentialsTypedIntoTheBoxesReachTheComputerW
 // Stands in for the web browser: the https handler of the prefix points at the recorder while
 // the test runs, and the old handler comes back afterwards.
 class BrowserStandIn {
-public:
+  public:
     explicit BrowserStandIn(const std::string& recorder) {
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
                         &key_, nullptr);
         char old[1024] = {};
         DWORD size = sizeof old - 1;
-        hadOld_ = RegQueryValueExA(key_, nullptr, nullptr, nullptr,
-                                   reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS;
+        hadOld_ = RegQueryValueExA(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(old),
+                                   &size) == ERROR_SUCCESS;
         old_ = old;
         const std::string command = "\"" + recorder + "\" \"%1\"";
         RegSetValueExA(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
@@ -410,7 +430,7 @@ public:
     BrowserStandIn(const BrowserStandIn&) = delete;
     BrowserStandIn& operator=(const BrowserStandIn&) = delete;
 
-private:
+  private:
     static constexpr const char* kKey = "Software\\Classes\\https\\shell\\open\\command";
     HKEY key_ = nullptr;
     bool hadOld_ = false;
@@ -463,8 +483,8 @@ TEST_F(BrisklowReliability, HostileProcessesShowWholeAndTheWebQueryStaysWellForm
 
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof temp, temp);
-    const std::string opened = std::string(temp) + "brisklow-opened-" +
-                               std::to_string(GetCurrentProcessId()) + ".txt";
+    const std::string opened =
+        std::string(temp) + "brisklow-opened-" + std::to_string(GetCurrentProcessId()) + ".txt";
     DeleteFileA(opened.c_str());
     const BrowserStandIn browser(FolderOfThisProgram() + "\\brisklow_url_recorder.exe");
     ASSERT_TRUE(Start(network, {{"BRISKLOW_URL_LOG", opened}}).ended);
@@ -502,7 +522,8 @@ TEST_F(BrisklowReliability, HostileProcessesShowWholeAndTheWebQueryStaysWellForm
             std::ifstream file(opened);
             for (std::string line; std::getline(file, line);) lines.push_back(line);
             return lines.size() >= expected.size();
-        })) << "the browser was asked " << lines.size() << " times";
+        })) << "the browser was asked "
+            << lines.size() << " times";
     }
     EXPECT_EQ(lines, expected);
     EXPECT_TRUE(program_->MessageBoxes().empty());
@@ -513,8 +534,9 @@ TEST_F(BrisklowReliability, HostileProcessesShowWholeAndTheWebQueryStaysWellForm
         ASSERT_TRUE(failed.ended);
         const std::string& message = refused[i].second;
         EXPECT_EQ(failed.boxCaption, "erro WMI");
-        const std::string box = "erro WMI\r" + message + "\rCode: 8 1\r\rDica: Procure online por \"WMI " +
-                                message + "\" para corrigir este erro.";
+        const std::string box = "erro WMI\r" + message +
+                                "\rCode: 8 1\r\rDica: Procure online por \"WMI " + message +
+                                "\" para corrigir este erro.";
         EXPECT_NE(Joined(failed.boxTexts).find("[" + box + "]"), std::string::npos)
             << Joined(failed.boxTexts);
         ASSERT_EQ(RowCount(), 2);
@@ -536,9 +558,9 @@ TEST_F(BrisklowReliability, HostileProcessesShowWholeAndTheWebQueryStaysWellForm
 struct Usage {
     DWORD handles = 0;
     bool handlesFromList = false;  // GetProcessHandleCount gave nothing
-    SIZE_T privateBytes = 0;   // PROCESS_MEMORY_COUNTERS_EX.PrivateUsage
-    SIZE_T pagefileBytes = 0;  // PagefileUsage
-    SIZE_T committedPrivate = 0;  // committed private regions, by walking the address space
+    SIZE_T privateBytes = 0;       // PROCESS_MEMORY_COUNTERS_EX.PrivateUsage
+    SIZE_T pagefileBytes = 0;      // PagefileUsage
+    SIZE_T committedPrivate = 0;   // committed private regions, by walking the address space
 };
 
 // The process's handle count from the system's process list, for a system whose
@@ -595,9 +617,9 @@ Usage UsageOf(HANDLE process) {
 void Print(const char* when, const Usage& usage) {
     std::cout << when << ": " << usage.handles << " handles"
               << (usage.handlesFromList ? " (from the system's process list)" : "")
-              << ", private bytes " << usage.privateBytes
-              << ", pagefile bytes " << usage.pagefileBytes << ", committed private regions "
-              << usage.committedPrivate << std::endl;
+              << ", private bytes " << usage.privateBytes << ", pagefile bytes "
+              << usage.pagefileBytes << ", committed private regions " << usage.committedPrivate
+              << std::endl;
 }
 
 int SoakScans() {
@@ -646,8 +668,7 @@ TEST_F(BrisklowReliability, SoakOfManyScansKeepsHandlesAndMemoryFlat) {
     const double after = static_cast<double>(filled ? last.privateBytes : last.committedPrivate);
     ASSERT_GT(before, 0.0);
     EXPECT_LE(std::abs(after - before), 1024.0 * 1024.0)
-        << (filled ? "private bytes " : "committed private regions ") << before << " -> "
-        << after;
+        << (filled ? "private bytes " : "committed private regions ") << before << " -> " << after;
 }
 
 }  // namespace

@@ -59,7 +59,8 @@ RemoteBlock::~RemoteBlock() { VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
 
 void RemoteBlock::Write(const void* data, size_t size, size_t offset) {
     SIZE_T written = 0;
-    if (!WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &written) ||
+    if (!WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size,
+                            &written) ||
         written != size) {
         throw std::runtime_error("WriteProcessMemory failed");
     }
@@ -258,8 +259,8 @@ std::string RunningProgram::StatusText(HWND statusBar) const {
     const char empty[1] = {};
     block.Write(empty, 1);
     // The simple text answers as part 0.
-    auto result = SendMessageA(statusBar, SB_GETTEXTA, 0,
-                               reinterpret_cast<LPARAM>(block.address()));
+    auto result =
+        SendMessageA(statusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(block.address()));
     size_t length = LOWORD(result);
     if (length >= kSize) length = kSize - 1;
     std::string text(length, '\0');
@@ -288,7 +289,8 @@ std::vector<std::vector<std::string>> RunningProgram::ListRows(HWND list, int co
     const auto count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
     for (int row = 0; row < count; ++row) {
         std::vector<std::string> cells;
-        for (int column = 0; column < columns; ++column) cells.push_back(ListCell(list, row, column));
+        for (int column = 0; column < columns; ++column)
+            cells.push_back(ListCell(list, row, column));
         rows.push_back(std::move(cells));
     }
     return rows;

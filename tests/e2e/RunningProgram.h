@@ -26,7 +26,7 @@ RECT RectIn(HWND window, HWND reference);
 
 // A block of memory inside another process, freed with its owner.
 class RemoteBlock {
-public:
+  public:
     RemoteBlock(HANDLE process, size_t size);
     ~RemoteBlock();
     RemoteBlock(const RemoteBlock&) = delete;
@@ -36,13 +36,13 @@ public:
     void Write(const void* data, size_t size, size_t offset = 0);
     void Read(void* data, size_t size, size_t offset = 0) const;
 
-private:
+  private:
     HANDLE process_;
     void* address_;
 };
 
 class RunningProgram {
-public:
+  public:
     // Environment variables given to the program on top of this process's own.
     using Environment = std::vector<std::pair<std::string, std::string>>;
 
@@ -83,7 +83,7 @@ public:
     // Asks the window to close and waits for the process to end; its exit code, or -1.
     long CloseAndWait();
 
-private:
+  private:
     PROCESS_INFORMATION info_{};
     HWND main_ = nullptr;
 };

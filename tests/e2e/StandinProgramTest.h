@@ -3,7 +3,6 @@
 // and writes its call log: starting it, scanning as a person would (typing the boxes, pressing
 // Enter, closing an error box), and reading the list, the status line and the log.
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -30,18 +29,18 @@ std::string Joined(const std::vector<std::string>& texts);
 
 // The lines appended to a log file since the last look; a partial last line waits for its end.
 class LogTail {
-public:
+  public:
     explicit LogTail(std::string path) : path_(std::move(path)) {}
     std::vector<std::string> NewLines();
 
-private:
+  private:
     std::string path_;
     long long offset_ = 0;
     std::string partial_;
 };
 
 class StandinProgramTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -77,7 +76,7 @@ protected:
     std::unique_ptr<RunningProgram> program_;
     std::vector<std::string> segment_;  // the log lines of the last scan
 
-private:
+  private:
     void PollLog();
 
     std::unique_ptr<LogTail> tail_;

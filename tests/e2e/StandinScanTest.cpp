@@ -4,7 +4,6 @@
 // box). The stand-in serves this computer's live process table and the simulated computers of a
 // network file that each case writes; its call log shows what the program asked for.
 #include <windows.h>
-
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
@@ -86,11 +85,11 @@ std::string ProcessJson(const std::string& name, const std::string& path, long l
                         const std::string& workingSet, const std::string& userTime,
                         const std::string& kernelTime) {
     std::ostringstream json;
-    json << R"({"Name": ")" << name << R"(", "ExecutablePath": )" << path
-         << R"(, "ProcessID": )" << id << R"(, "ParentProcessId": 4, "SessionID": 1,)"
+    json << R"({"Name": ")" << name << R"(", "ExecutablePath": )" << path << R"(, "ProcessID": )"
+         << id << R"(, "ParentProcessId": 4, "SessionID": 1,)"
          << R"( "ThreadCount": 3, "Priority": 8, "WorkingSetSize": ")" << workingSet
-         << R"(", "HandleCount": 25, "UserModeTime": ")" << userTime
-         << R"(", "KernelModeTime": ")" << kernelTime << R"("})";
+         << R"(", "HandleCount": 25, "UserModeTime": ")" << userTime << R"(", "KernelModeTime": ")"
+         << kernelTime << R"("})";
     return json.str();
 }
 
@@ -108,16 +107,13 @@ std::string NumberedProcesses(int count) {
 std::string TestNetwork() {
     const std::string edge =
         ProcessJson("System", "null", 4, "3221225472", "14999999", "5000000") + ",\n" +
-        ProcessJson("tie.exe", R"("C:\\Tie\\tie.exe")", 996, "0", "15000000", "25000000") +
-        ",\n" +
-        ProcessJson("fiftynine.exe", R"("C:\\A\\fiftynine.exe")", 1000, "8192", "590000000",
-                    "0") +
+        ProcessJson("tie.exe", R"("C:\\Tie\\tie.exe")", 996, "0", "15000000", "25000000") + ",\n" +
+        ProcessJson("fiftynine.exe", R"("C:\\A\\fiftynine.exe")", 1000, "8192", "590000000", "0") +
         ",\n" +
         ProcessJson("minute.exe", R"("C:\\A\\minute.exe")", 4294967295LL, "1024", "600000000",
                     "0") +
-        ",\n" +
-        ProcessJson("hour.exe", R"("C:\\A\\hour.exe")", 70, "2048", "36000000000", "0") + ",\n" +
-        ProcessJson("idle.exe", R"("C:\\A\\idle.exe")", 0, "4096", "0", "0");
+        ",\n" + ProcessJson("hour.exe", R"("C:\\A\\hour.exe")", 70, "2048", "36000000000", "0") +
+        ",\n" + ProcessJson("idle.exe", R"("C:\\A\\idle.exe")", 0, "4096", "0", "0");
     return R"({"computers": [
   {"name": "EDGE", "processes": [)" +
            edge + R"(]},
@@ -136,7 +132,7 @@ std::string TestNetwork() {
 }
 
 class BrisklowScan : public StandinProgramTest {
-protected:
+  protected:
     std::vector<std::string> Column(int column) const {
         std::vector<std::string> cells;
         for (int row = 0; row < RowCount(); ++row) cells.push_back(Cell(row, column));
@@ -154,10 +150,10 @@ protected:
             const auto length = SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(index),
                                              reinterpret_cast<LPARAM>(wide));
             char text[1024] = {};
-            const int bytes =
-                length > 0 ? WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(length), text,
-                                                 sizeof text, nullptr, nullptr)
-                           : 0;
+            const int bytes = length > 0
+                                  ? WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(length),
+                                                        text, sizeof text, nullptr, nullptr)
+                                  : 0;
             entries.emplace_back(text, bytes > 0 ? static_cast<size_t>(bytes) : 0);
         }
         return entries;
@@ -224,10 +220,9 @@ TEST_F(BrisklowScan, SimulatedComputerShowsTheExactCellTexts) {
     const std::vector<Row> expected = {
         {"System", "", "4", "4", "3145728 K", "1 s", "25", "1", "3", "8"},
         {"tie.exe", "C:\\Tie\\tie.exe", "996", "4", "0 K", "4 s", "25", "1", "3", "8"},
-        {"fiftynine.exe", "C:\\A\\fiftynine.exe", "1000", "4", "8 K", "59 s", "25", "1", "3",
-         "8"},
-        {"minute.exe", "C:\\A\\minute.exe", "4294967295", "4", "1 K", LocaleLongTime(60), "25",
-         "1", "3", "8"},
+        {"fiftynine.exe", "C:\\A\\fiftynine.exe", "1000", "4", "8 K", "59 s", "25", "1", "3", "8"},
+        {"minute.exe", "C:\\A\\minute.exe", "4294967295", "4", "1 K", LocaleLongTime(60), "25", "1",
+         "3", "8"},
         {"hour.exe", "C:\\A\\hour.exe", "70", "4", "2 K", LocaleLongTime(3600), "25", "1", "3",
          "8"},
         {"idle.exe", "C:\\A\\idle.exe", "0", "4", "4 K", "", "25", "1", "3", "8"},
@@ -299,8 +294,8 @@ TEST_F(BrisklowScan, HeaderClickSortsByValueDescendingThenAscending) {
 
     const std::vector<std::string> descending = {"4294967295", "1000", "996", "70", "4", "0"};
     ClickHeader(kPidColumn);
-    EXPECT_TRUE(WaitUntil([&] { return Column(kPidColumn) == descending; },
-                          std::chrono::seconds(5)))
+    EXPECT_TRUE(
+        WaitUntil([&] { return Column(kPidColumn) == descending; }, std::chrono::seconds(5)))
         << Joined(Column(kPidColumn));
     // Whole rows move: the name goes with its id.
     EXPECT_EQ(Cell(0, kNameColumn), "minute.exe");
@@ -308,8 +303,7 @@ TEST_F(BrisklowScan, HeaderClickSortsByValueDescendingThenAscending) {
 
     const std::vector<std::string> ascending(descending.rbegin(), descending.rend());
     ClickHeader(kPidColumn);
-    EXPECT_TRUE(WaitUntil([&] { return Column(kPidColumn) == ascending; },
-                          std::chrono::seconds(5)))
+    EXPECT_TRUE(WaitUntil([&] { return Column(kPidColumn) == ascending; }, std::chrono::seconds(5)))
         << Joined(Column(kPidColumn));
     EXPECT_EQ(Cell(5, kNameColumn), "minute.exe");
 }
@@ -324,8 +318,7 @@ TEST_F(BrisklowScan, CallLogShowsTheCallsInOrderAndEachScanEndsWithNothingAlive)
                                  "authority= flags=0 namedValues=null result=0x00000000");
     EXPECT_EQ(first.back(), "live 0");
     EXPECT_EQ(std::count(first.begin(), first.end(), "live 0"), 1);
-    EXPECT_EQ(std::count(first.begin(), first.end(), "Next count=1 result=0x00000000"),
-              RowCount());
+    EXPECT_EQ(std::count(first.begin(), first.end(), "Next count=1 result=0x00000000"), RowCount());
 
     ASSERT_TRUE(Scan("LOCKED", "admin", "s3cret").ended);
     ASSERT_TRUE(Scan("LOCKED", "admin", "wrong").ended);
@@ -346,9 +339,8 @@ TEST_F(BrisklowScan, CallLogShowsTheCallsInOrderAndEachScanEndsWithNothingAlive)
         expected.push_back("QueryInterface:ISWbemObject result=0x00000000");
         expected.push_back("get_Properties_ result=0x00000000");
         for (const char* name :
-             {"Name", "ExecutablePath", "ProcessID", "ParentProcessId", "SessionID",
-              "ThreadCount", "Priority", "WorkingSetSize", "HandleCount", "UserModeTime",
-              "KernelModeTime"}) {
+             {"Name", "ExecutablePath", "ProcessID", "ParentProcessId", "SessionID", "ThreadCount",
+              "Priority", "WorkingSetSize", "HandleCount", "UserModeTime", "KernelModeTime"}) {
             expected.push_back(std::string("Item name=") + name + " flags=0 result=0x00000000");
             expected.push_back(std::string("get_Value name=") + name + " result=0x00000000");
         }

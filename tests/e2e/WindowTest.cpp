@@ -1,6 +1,5 @@
 // The program's window, started as a user would start it and looked at from outside.
 #include <windows.h>
-
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -44,7 +43,7 @@ bool IsIn(HWND focus, HWND control) {
 }
 
 class BrisklowWindow : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         program_ = std::make_unique<RunningProgram>();
         // The first paint scans the local computer with the caller's own credentials. Wine does
@@ -129,12 +128,18 @@ TEST_F(BrisklowWindow, OpensCentredAtItsOuterSizeUnderTheProgramsName) {
 
 TEST_F(BrisklowWindow, ControlsAreOfTheirKinds) {
     const std::map<Control, std::string> kinds = {
-        {Control::PcLabel, "Static"},        {Control::UserLabel, "Static"},
-        {Control::PassLabel, "Static"},      {Control::DirButton, "Button"},
-        {Control::InfoButton, "Button"},     {Control::GoogleButton, "Button"},
-        {Control::StartButton, "Button"},    {Control::PasswordEdit, "Edit"},
-        {Control::StatusBar, "msctls_statusbar32"}, {Control::PcComboBox, "ComboBox"},
-        {Control::Animate1, "SysAnimate32"}, {Control::UserComboBox, "ComboBox"},
+        {Control::PcLabel, "Static"},
+        {Control::UserLabel, "Static"},
+        {Control::PassLabel, "Static"},
+        {Control::DirButton, "Button"},
+        {Control::InfoButton, "Button"},
+        {Control::GoogleButton, "Button"},
+        {Control::StartButton, "Button"},
+        {Control::PasswordEdit, "Edit"},
+        {Control::StatusBar, "msctls_statusbar32"},
+        {Control::PcComboBox, "ComboBox"},
+        {Control::Animate1, "SysAnimate32"},
+        {Control::UserComboBox, "ComboBox"},
         {Control::ListView1, "SysListView32"},
     };
     for (const ControlLayout& layout : kFormControls) {
@@ -252,10 +257,9 @@ TEST_F(BrisklowWindow, ListHasTenColumnsWithTheirWidthsAlignmentAndHeaders) {
 }
 
 TEST_F(BrisklowWindow, FirstScanReportsTheMissingDebugPrivilegeAndCountsNothing) {
-    const bool namesTheStep =
-        std::any_of(firstBoxTexts_.begin(), firstBoxTexts_.end(), [](const std::string& text) {
-            return text.find("Code: 4") != std::string::npos;
-        });
+    const bool namesTheStep = std::any_of(
+        firstBoxTexts_.begin(), firstBoxTexts_.end(),
+        [](const std::string& text) { return text.find("Code: 4") != std::string::npos; });
     EXPECT_TRUE(namesTheStep) << (firstBoxTexts_.empty() ? "" : firstBoxTexts_.back());
     EXPECT_EQ(program_->StatusText(Of(Control::StatusBar)), "0 processos");
     EXPECT_EQ(SendMessageA(Of(Control::ListView1), LVM_GETITEMCOUNT, 0, 0), 0);
@@ -283,8 +287,8 @@ TEST_F(BrisklowWindow, TabWalksComputerPasswordListUserAndRoundAgain) {
                              Control::PcComboBox};
     for (Control next : order) {
         PostMessageA(program_->Focus(), WM_KEYDOWN, VK_TAB, 0x000F0001);
-        EXPECT_TRUE(WaitUntil([&] { return IsIn(program_->Focus(), Of(next)); },
-                              std::chrono::seconds(5)))
+        EXPECT_TRUE(
+            WaitUntil([&] { return IsIn(program_->Focus(), Of(next)); }, std::chrono::seconds(5)))
             << "Tab should lead to control " << static_cast<int>(next);
     }
 }
@@ -408,7 +412,8 @@ TEST_F(BrisklowWindow, CancellingTheComputerPickerLeavesTheComputerBoxAsItWas) {
             if (std::find(texts.begin(), texts.end(), UiText(26)) != texts.end()) picker = box;
         }
         return picker != nullptr;
-    })) << "no picker titled " << UiText(26);
+    })) << "no picker titled "
+        << UiText(26);
     PostMessageA(picker, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
     EXPECT_EQ(BoxText(Of(Control::PcComboBox)), before);

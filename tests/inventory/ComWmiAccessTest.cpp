@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/inventory/RecordingSink.h"
 #include "inventory/ComOwners.h"
 #include "inventory/ComWmiAccess.h"
 #include "inventory/ScanProcesses.h"
 #include "inventory/WmiError.h"
+#include "tests/inventory/RecordingSink.h"
 #include "tests/wmi_doubles/WmiDoubles.h"
 
 namespace brisklow {
@@ -21,13 +21,13 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using testing::MessageInBox;
 using ::testing::Not;
+using testing::RecordingSink;
 using wmi_doubles::FakeProcess;
 using wmi_doubles::FakeValue;
 using wmi_doubles::FakeWmi;
 using wmi_doubles::Scenario;
-using testing::MessageInBox;
-using testing::RecordingSink;
 
 // Records what the scan shows, and how many doubles were alive when a box came up.
 // The system's own text for a result code, trimmed as the program trims it; read here directly so
@@ -74,7 +74,7 @@ const char* const kPropertiesInScanOrder[] = {
     "Priority", "WorkingSetSize", "HandleCount", "UserModeTime",    "KernelModeTime"};
 
 class ComWmiAccessTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
         apartmentEntered_ = true;
@@ -120,7 +120,7 @@ protected:
     RecordingSink sink;
     TPIArray table;
 
-private:
+  private:
     bool apartmentEntered_ = false;
 };
 

@@ -20,10 +20,12 @@ using testing::MakeProcess;
 using testing::ScriptedWmi;
 
 class Sink : public ScanSink {
-public:
+  public:
     std::vector<std::string> statusTexts, boxes, userEntries;
     void SetStatusText(const std::string& text) override { statusTexts.push_back(text); }
-    void ShowErrorBox(const std::string& text, const std::string&) override { boxes.push_back(text); }
+    void ShowErrorBox(const std::string& text, const std::string&) override {
+        boxes.push_back(text);
+    }
     bool UserEntryExists(const std::string& user) override {
         for (const auto& entry : userEntries) {
             if (entry == user) return true;
@@ -60,7 +62,8 @@ TEST(HostileScanTest, CredentialsAndMessagesPassByteForByte) {
         ScanProcesses(wmi, sink, text, text, text, table);
         EXPECT_THAT(sink.statusTexts, ElementsAre("Iniciar...", "Conectando em " + text + " ..."));
         ASSERT_GE(wmi.log.size(), 2u);
-        EXPECT_EQ(wmi.log[1], "ConnectServer " + text + "|root\\CIMV2|" + text + "|" + text + "|||0");
+        EXPECT_EQ(wmi.log[1],
+                  "ConnectServer " + text + "|root\\CIMV2|" + text + "|" + text + "|||0");
         EXPECT_THAT(sink.userEntries, ElementsAre(text));
         EXPECT_EQ(table.Length(), 1u);
 
@@ -131,7 +134,8 @@ TEST(HostileScanTest, TextWithTwoSignsIsNoNumberOfEitherKind) {
             ToReal(value);
             ADD_FAILURE() << "read as a real";
         } catch (const WmiError& error) {
-            EXPECT_STREQ(error.what(), "Could not convert variant of type (String) into type (Double)");
+            EXPECT_STREQ(error.what(),
+                         "Could not convert variant of type (String) into type (Double)");
         }
     }
     EXPECT_EQ(ToReal(PropertyValue::FromText("+5")), 5.0);

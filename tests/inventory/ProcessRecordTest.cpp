@@ -1,7 +1,6 @@
-#include "inventory/ProcessRecord.h"
-
 #include <gtest/gtest.h>
 
+#include "inventory/ProcessRecord.h"
 #include "inventory/WmiError.h"
 
 namespace brisklow {

@@ -1,7 +1,6 @@
-#include "inventory/PropertyValue.h"
-
 #include <gtest/gtest.h>
 
+#include "inventory/PropertyValue.h"
 #include "inventory/WmiError.h"
 
 namespace brisklow {
@@ -49,7 +48,8 @@ TEST(PropertyValueTest, NumbersBooleansAndRealsConvert) {
     EXPECT_EQ(ToInt64(PropertyValue::FromReal(3.5)), 4);
     EXPECT_EQ(ErrorOf([] { ToInt64(PropertyValue::FromReal(1e19)); }),
               "Overflow while converting variant of type (Double) into type (Int64)");
-    EXPECT_DOUBLE_EQ(ToReal(PropertyValue::FromText("18446744073709551616")), 18446744073709551616.0);
+    EXPECT_DOUBLE_EQ(ToReal(PropertyValue::FromText("18446744073709551616")),
+                     18446744073709551616.0);
     EXPECT_DOUBLE_EQ(ToReal(PropertyValue::FromInt32(7)), 7.0);
 }
 

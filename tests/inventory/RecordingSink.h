@@ -10,7 +10,7 @@
 namespace brisklow::testing {
 
 class RecordingSink : public ScanSink {
-public:
+  public:
     struct Box {
         std::string text, caption;
     };

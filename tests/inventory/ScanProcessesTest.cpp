@@ -1,12 +1,11 @@
-#include "tests/inventory/RecordingSink.h"
-#include "inventory/ScanProcesses.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
+#include "inventory/ScanProcesses.h"
 #include "inventory/WmiError.h"
+#include "tests/inventory/RecordingSink.h"
 #include "tests/inventory/ScriptedWmi.h"
 #include "texts/UiTexts.h"
 
@@ -16,9 +15,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testing::MakeProcess;
-using testing::ScriptedWmi;
 using testing::MessageInBox;
 using testing::RecordingSink;
+using testing::ScriptedWmi;
 
 std::string ExpectedBox(const std::string& message, const std::string& code) {
     return "erro WMI\r" + message + "\rCode: " + code + "\r\rDica: Procure online por \"WMI " +
@@ -26,7 +25,7 @@ std::string ExpectedBox(const std::string& message, const std::string& code) {
 }
 
 class ScanProcessesTest : public ::testing::Test {
-protected:
+  protected:
     ScriptedWmi wmi;
     RecordingSink sink;
     TPIArray table;
@@ -50,10 +49,9 @@ TEST_F(ScanProcessesTest, MakesTheCallsInOrderWithTheirArguments) {
     for (const auto& line : wmi.log) {
         if (line.rfind("Item ", 0) == 0) items.push_back(line.substr(5));
     }
-    EXPECT_THAT(items, ElementsAre("Name 0", "ExecutablePath 0", "ProcessID 0",
-                                   "ParentProcessId 0", "SessionID 0", "ThreadCount 0",
-                                   "Priority 0", "WorkingSetSize 0", "HandleCount 0",
-                                   "UserModeTime 0", "KernelModeTime 0"));
+    EXPECT_THAT(items, ElementsAre("Name 0", "ExecutablePath 0", "ProcessID 0", "ParentProcessId 0",
+                                   "SessionID 0", "ThreadCount 0", "Priority 0", "WorkingSetSize 0",
+                                   "HandleCount 0", "UserModeTime 0", "KernelModeTime 0"));
     EXPECT_EQ(wmi.log.back(), "Next");
     EXPECT_EQ(wmi.liveObjects, 0);
 }
@@ -107,10 +105,11 @@ TEST_F(ScanProcessesTest, CpuTimeRoundsEachPartTiesToEven) {
 }
 
 TEST_F(ScanProcessesTest, WorkingSetIsDividedBy1024OverTheFullRange) {
-    const std::pair<const char*, uint32_t> cases[] = {
-        {"1023", 0}, {"1024", 1}, {"3221225472", 3145728},
-        // 2^64 - 1 bytes: the quotient's low 32 bits.
-        {"18446744073709551615", 0xFFFFFFFFu}};
+    const std::pair<const char*, uint32_t> cases[] = {{"1023", 0},
+                                                      {"1024", 1},
+                                                      {"3221225472", 3145728},
+                                                      // 2^64 - 1 bytes: the quotient's low 32 bits.
+                                                      {"18446744073709551615", 0xFFFFFFFFu}};
     for (const auto& [bytes, kb] : cases) {
         auto process = MakeProcess("big.exe", 9);
         process.properties["WorkingSetSize"] = PropertyValue::FromText(bytes);
@@ -231,7 +230,8 @@ TEST_F(ScanProcessesTest, AbsentServicesSkipToRememberingTheUser) {
     EXPECT_EQ(table.Length(), 0u);
     EXPECT_TRUE(sink.boxes.empty());
     EXPECT_THAT(sink.userEntries, ElementsAre("Administrator", "operator"));
-    EXPECT_THAT(wmi.log, ElementsAre("CreateLocator", "ConnectServer pc|root\\CIMV2|operator||||0"));
+    EXPECT_THAT(wmi.log,
+                ElementsAre("CreateLocator", "ConnectServer pc|root\\CIMV2|operator||||0"));
 }
 
 TEST_F(ScanProcessesTest, UserIsRememberedOnceWithoutRegardToCase) {

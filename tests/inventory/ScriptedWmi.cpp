@@ -7,13 +7,13 @@ namespace {
 
 // Counts itself in the stand-in's live objects for as long as it exists.
 class Counted {
-public:
+  public:
     explicit Counted(ScriptedWmi& wmi) : wmi_(wmi) { ++wmi_.liveObjects; }
     Counted(const Counted&) = delete;
     Counted& operator=(const Counted&) = delete;
     ~Counted() { --wmi_.liveObjects; }
 
-protected:
+  protected:
     ScriptedWmi& wmi_;
 };
 
@@ -34,7 +34,7 @@ PropertyValue GeneratedProperty(size_t index, const std::string& name) {
 }
 
 class PropertySet : public WmiPropertySet, Counted {
-public:
+  public:
     PropertySet(ScriptedWmi& wmi, size_t index) : Counted(wmi), index_(index) {}
     PropertyValue Item(const std::string& name, int32_t flags) override {
         if (wmi_.logCalls) wmi_.Log("Item " + name + " " + std::to_string(flags));
@@ -46,20 +46,20 @@ public:
         return found->second;
     }
 
-private:
+  private:
     size_t index_;
 };
 
 class Enumerator;
 
 class ObjectSet : public WmiObjectSet, Counted {
-public:
+  public:
     using Counted::Counted;
     std::unique_ptr<WmiEnumerator> NewEnum() override;
 };
 
 class Object : public WmiObject, Counted {
-public:
+  public:
     Object(ScriptedWmi& wmi, std::optional<size_t> index) : Counted(wmi), index_(index) {}
     std::unique_ptr<WmiObjectSet> Instances(int32_t flags) override {
         wmi_.Log("Instances_ " + std::to_string(flags));
@@ -72,12 +72,12 @@ public:
         return std::make_unique<PropertySet>(wmi_, index_.value());
     }
 
-private:
+  private:
     std::optional<size_t> index_;  // none for the class object
 };
 
 class EnumItem : public WmiEnumItem, Counted {
-public:
+  public:
     EnumItem(ScriptedWmi& wmi, size_t index) : Counted(wmi), index_(index) {}
     std::unique_ptr<WmiObject> QueryObject() override {
         wmi_.Log("QueryObject");
@@ -85,12 +85,12 @@ public:
         return std::make_unique<Object>(wmi_, index_);
     }
 
-private:
+  private:
     size_t index_;
 };
 
 class Enumerator : public WmiEnumerator, Counted {
-public:
+  public:
     using Counted::Counted;
     std::unique_ptr<WmiEnumItem> Next() override {
         wmi_.Log("Next");
@@ -101,7 +101,7 @@ public:
         return std::make_unique<EnumItem>(wmi_, next_++);
     }
 
-private:
+  private:
     size_t next_ = 0;
 };
 
@@ -112,7 +112,7 @@ std::unique_ptr<WmiEnumerator> ObjectSet::NewEnum() {
 }
 
 class PrivilegeSet : public WmiPrivilegeSet, Counted {
-public:
+  public:
     using Counted::Counted;
     void Add(int32_t privilege, bool enabled) override {
         wmi_.Log("Add " + std::to_string(privilege) + (enabled ? " true" : " false"));
@@ -121,7 +121,7 @@ public:
 };
 
 class Security : public WmiSecurity, Counted {
-public:
+  public:
     using Counted::Counted;
     void SetImpersonationLevel(int32_t level) override {
         wmi_.Log("ImpersonationLevel " + std::to_string(level));
@@ -135,7 +135,7 @@ public:
 };
 
 class Services : public WmiServices, Counted {
-public:
+  public:
     using Counted::Counted;
     std::unique_ptr<WmiSecurity> Security() override {
         wmi_.Log("Security_");
@@ -150,18 +150,16 @@ public:
 };
 
 class Locator : public WmiLocator, Counted {
-public:
+  public:
     using Counted::Counted;
     std::unique_ptr<WmiServices> ConnectServer(const std::string& server,
                                                const std::string& nameSpace,
-                                               const std::string& user,
-                                               const std::string& password,
+                                               const std::string& user, const std::string& password,
                                                const std::string& locale,
                                                const std::string& authority,
                                                int32_t securityFlags) override {
-        wmi_.Log("ConnectServer " + server + "|" + nameSpace + "|" + user + "|" +
-                           password + "|" + locale + "|" + authority + "|" +
-                           std::to_string(securityFlags));
+        wmi_.Log("ConnectServer " + server + "|" + nameSpace + "|" + user + "|" + password + "|" +
+                 locale + "|" + authority + "|" + std::to_string(securityFlags));
         wmi_.Enter("ConnectServer");
         if (wmi_.connectReturnsNoServices) return nullptr;
         return std::make_unique<Services>(wmi_);

@@ -16,7 +16,7 @@ struct ScriptedProcess {
 };
 
 class ScriptedWmi : public WmiAccess {
-public:
+  public:
     std::vector<ScriptedProcess> processes;
     bool connectReturnsNoServices = false;
     std::optional<size_t> enumeratorEndsAfter;  // the enumerator fails after that many items
@@ -40,7 +40,7 @@ public:
     void Enter(const std::string& call, std::optional<size_t> process = std::nullopt);
     bool HasFailures() const { return !failures_.empty(); }
 
-private:
+  private:
     struct Failure {
         std::string call;
         std::string message;

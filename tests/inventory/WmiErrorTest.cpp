@@ -1,6 +1,6 @@
-#include "inventory/WmiError.h"
-
 #include <gtest/gtest.h>
+
+#include "inventory/WmiError.h"
 
 namespace brisklow {
 namespace {

@@ -1,7 +1,6 @@
-#include "texts/TextFormat.h"
-
 #include <gtest/gtest.h>
 
+#include "texts/TextFormat.h"
 #include "texts/UiTexts.h"
 
 namespace brisklow {

@@ -1,8 +1,8 @@
-#include "texts/UiTexts.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "texts/UiTexts.h"
 
 namespace brisklow {
 namespace {

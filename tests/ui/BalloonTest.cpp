@@ -12,7 +12,7 @@ using testing::FormFixture;
 constexpr const char* kClick = "               CLICK";
 
 class BalloonTest : public FormFixture {
-protected:
+  protected:
     void SetUp() override {
         Create();
         form.Paint();
@@ -32,14 +32,15 @@ TEST(BalloonCreationTest, BalloonIsCreatedDeactivatedWithItsTitleDelaysAndTool) 
     testing::FakeUi ui;
     testing::ScriptedWmi wmi;
     std::vector<std::string> traces;
-    TForm1 form(ui, wmi, {[] { return std::string("pc"); }, [] { return std::string("u"); },
-                          [&](const std::string& text) { traces.push_back(text); }});
+    TForm1 form(ui, wmi,
+                {[] { return std::string("pc"); }, [] { return std::string("u"); },
+                 [&](const std::string& text) { traces.push_back(text); }});
     form.FormCreate();
     form.Paint();
-    EXPECT_THAT(std::vector<std::string>(ui.log.begin(), ui.log.begin() + 6),
-                ElementsAre("CreateBalloonWindow", "BalloonTitle 1 Mais detalhes...",
-                            "BalloonDelays 32000", "BalloonDeactivate",
-                            "BalloonAddTool " + UiText(2), "HookListView"));
+    EXPECT_THAT(
+        std::vector<std::string>(ui.log.begin(), ui.log.begin() + 6),
+        ElementsAre("CreateBalloonWindow", "BalloonTitle 1 Mais detalhes...", "BalloonDelays 32000",
+                    "BalloonDeactivate", "BalloonAddTool " + UiText(2), "HookListView"));
     EXPECT_EQ(traces.front(), "--- created ---");
     EXPECT_EQ(form.BalloonState(), 0u);
 }
@@ -50,8 +51,8 @@ TEST_F(BalloonTest, QuickDoubleClickOpensThenClosesAndItStaysClosed) {
     ui.tickCount += 100;
     ClickList();
     EXPECT_EQ(form.BalloonState(), ui.tickCount);
-    EXPECT_THAT(traces, ElementsAre(kClick, "just popup", "-- show", "-- hide", kClick,
-                                    "just hidden"));
+    EXPECT_THAT(traces,
+                ElementsAre(kClick, "just popup", "-- show", "-- hide", kClick, "just hidden"));
     EXPECT_EQ(ui.Calls("BalloonPopup").size(), 1u);
 }
 

@@ -1,16 +1,15 @@
-#include "ui/BrisklowUnit.h"
-
 #include <gmock/gmock.h>
 
 #include "tests/ui/FormFixture.h"
 #include "texts/UiTexts.h"
+#include "ui/BrisklowUnit.h"
 
 namespace brisklow {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using testing::FormFixture;
+using ::testing::HasSubstr;
 using testing::MakeProcess;
 using testing::ScriptedProcess;
 
@@ -26,10 +25,10 @@ TEST_F(WindowCreationTest, CaptionsAndHeadersComeFromTheTextTable) {
     EXPECT_EQ(ui.captions[Control::InfoButton], "Sobre");
     EXPECT_EQ(ui.captions[Control::GoogleButton], "Google");
     EXPECT_EQ(ui.captions[Control::StartButton], "&Verifique agora");
-    EXPECT_THAT(ui.columnHeaders,
-                ElementsAre("Processo", "Pasta", "ID do Processs", "PID do processo pai",
-                            "Mem\xF3ria", "Tempo de CPU", "Identificadores", "Sess\xE3o", "Threads",
-                            "Prioridade"));
+    EXPECT_THAT(
+        ui.columnHeaders,
+        ElementsAre("Processo", "Pasta", "ID do Processs", "PID do processo pai", "Mem\xF3ria",
+                    "Tempo de CPU", "Identificadores", "Sess\xE3o", "Threads", "Prioridade"));
 }
 
 TEST_F(WindowCreationTest, ComputerBoxShowsTheLocalNameAndUserListGainsTheLocalUser) {
@@ -47,8 +46,9 @@ TEST_F(WindowCreationTest, AdministratorStandsTwiceAndAnUnknownUserAddsAnEmptyEn
 
     testing::FakeUi otherUi;
     testing::ScriptedWmi otherWmi;
-    TForm1 other(otherUi, otherWmi, {[] { return std::string(); }, [] { return std::string(); },
-                                     [](const std::string&) {}});
+    TForm1 other(
+        otherUi, otherWmi,
+        {[] { return std::string(); }, [] { return std::string(); }, [](const std::string&) {}});
     other.FormCreate();
     EXPECT_THAT(otherUi.entries[Control::UserComboBox], ElementsAre("Administrator", ""));
     EXPECT_EQ(otherUi.texts[Control::PcComboBox], "");
@@ -99,8 +99,8 @@ TEST_F(ScanCommandTest, EnterInAnyBoxAndTheButtonRunTheSameScan) {
     form.PcEditKeyDown(13);
     form.PcEditKeyDown(65);  // other keys are not commands
     form.PcEditKeyDown(9);
-    const auto connects = std::count(wmi.log.begin(), wmi.log.end(),
-                                     "ConnectServer SRV1|root\\CIMV2|admin|pw|||0");
+    const auto connects =
+        std::count(wmi.log.begin(), wmi.log.end(), "ConnectServer SRV1|root\\CIMV2|admin|pw|||0");
     EXPECT_EQ(connects, 2);
 }
 

@@ -1,6 +1,6 @@
-#include "ui/CpuTimeFormat.h"
-
 #include <gtest/gtest.h>
+
+#include "ui/CpuTimeFormat.h"
 
 namespace brisklow {
 namespace {

@@ -11,7 +11,7 @@
 namespace brisklow::testing {
 
 class FakeUi : public UiServices {
-public:
+  public:
     // What the window shows.
     std::string windowCaption, applicationTitle, statusText;
     std::map<Control, std::string> captions, texts;
@@ -69,7 +69,9 @@ public:
     void AppendRow(const std::vector<std::string>& cells, intptr_t itemData) override;
     std::optional<intptr_t> SelectedRow() override;
     void SortRows(const RowComparison& compare) override;
-    int ColumnMinWidth(int column) override { return columnMinWidths.at(static_cast<size_t>(column)); }
+    int ColumnMinWidth(int column) override {
+        return columnMinWidths.at(static_cast<size_t>(column));
+    }
     void SetColumnMinWidth(int column, int width) override;
     void UseAnimationResource(int resourceId) override;
     void PlayAnimation(bool playing) override;

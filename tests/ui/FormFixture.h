@@ -9,7 +9,7 @@ namespace brisklow::testing {
 
 // A created window over the fake services, with a scripted WMI and recorded traces.
 class FormFixture : public ::testing::Test {
-protected:
+  protected:
     FakeUi ui;
     ScriptedWmi wmi;
     std::string localComputer = "WORKSTATION7";

@@ -31,8 +31,8 @@ struct Window {
 };
 
 std::string Box(const std::string& message) {
-    return "ErrorBox erro WMI|erro WMI\r" + message + "\rCode: 2\r\rDica: Procure online por \"WMI " +
-           message + "\" para corrigir este erro.";
+    return "ErrorBox erro WMI|erro WMI\r" + message +
+           "\rCode: 2\r\rDica: Procure online por \"WMI " + message + "\" para corrigir este erro.";
 }
 
 TEST(HostileWindowTest, TypedCredentialsReachStatusBoxAndListsByteForByte) {
@@ -55,7 +55,8 @@ TEST(HostileWindowTest, TypedCredentialsReachStatusBoxAndListsByteForByte) {
             if (refused) window.wmi.FailCall("ConnectServer", text);
             window.form.StartButtonClick();
 
-            EXPECT_THAT(window.ui.Calls("Status "), Contains("Status Conectando em " + text + " ..."));
+            EXPECT_THAT(window.ui.Calls("Status "),
+                        Contains("Status Conectando em " + text + " ..."));
             EXPECT_EQ(window.ui.statusText, refused ? "0 processos" : "1 processos");
             EXPECT_EQ(window.ui.Calls("ErrorBox"),
                       refused ? std::vector<std::string>{Box(text)} : std::vector<std::string>{});
@@ -93,7 +94,8 @@ TEST(HostileWindowTest, SearchAddressStaysOneWellFormedQueryForAnyName) {
         const std::string address = window.ui.Calls("Shell")[0].substr(16);  // "Shell (default) "
         EXPECT_EQ(address, page + value + joint);
         EXPECT_EQ(address.find('?'), address.rfind('?'));
-        const std::string query = address.substr(page.size(), address.size() - page.size() - joint.size());
+        const std::string query =
+            address.substr(page.size(), address.size() - page.size() - joint.size());
         EXPECT_EQ(query.find_first_of("&#+ "), std::string::npos);
     }
 }

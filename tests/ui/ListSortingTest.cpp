@@ -1,8 +1,7 @@
-#include "ui/ListSorting.h"
-
 #include <gmock/gmock.h>
 
 #include "tests/ui/FormFixture.h"
+#include "ui/ListSorting.h"
 
 namespace brisklow {
 namespace {
@@ -25,7 +24,7 @@ TEST(CompareListItemsTest, ShorterTextsComeFirstAndNumbersCompareByValue) {
 
 TEST(CompareListItemsTest, OnlyAsciiLettersFoldAndOtherBytesKeepTheirCodes) {
     EXPECT_EQ(CompareListItems(Row("SvcHost.EXE"), Row("svchost.exe"), 1), 0);
-    EXPECT_GT(CompareListItems(Row("a_"), Row("az"), 1), 0);  // the underscore after every letter
+    EXPECT_GT(CompareListItems(Row("a_"), Row("az"), 1), 0);   // the underscore after every letter
     EXPECT_GT(CompareListItems(Row("\xE9"), Row("z"), 1), 0);  // accented letters by their code
     EXPECT_EQ(CompareListItems(Row("ab"), Row("ac"), 1), 'B' - 'C');
 }
@@ -41,7 +40,7 @@ TEST(CompareListItemsTest, SecondsCompareWithTimesOfDayByLengthFirst) {
 }
 
 class ColumnClickTest : public FormFixture {
-protected:
+  protected:
     void SetUp() override {
         Create();
         const std::pair<const char*, int> processes[] = {

@@ -1,6 +1,6 @@
-#include "ui/WebLookup.h"
-
 #include <gtest/gtest.h>
+
+#include "ui/WebLookup.h"
 
 namespace brisklow {
 namespace {

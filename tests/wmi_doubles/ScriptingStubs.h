@@ -19,7 +19,7 @@ namespace brisklow::wmi_doubles::detail {
 // release.
 template <typename Interface>
 class UnknownDouble : public Interface {
-public:
+  public:
     explicit UnknownDouble(std::shared_ptr<FakeWmi> fake) : fake_(std::move(fake)) {
         ++fake_->liveObjects;
         if (fake_->observer) fake_->observer->ObjectCreated();
@@ -54,14 +54,14 @@ public:
         return left;
     }
 
-protected:
+  protected:
     // Lets a double log a query and fail it as its scenario says; S_OK lets the query go on.
     virtual HRESULT OnQueryInterface(REFIID) { return S_OK; }
 
     FakeWmi& Fake() const { return *fake_; }
     const std::shared_ptr<FakeWmi>& SharedFake() const { return fake_; }
 
-private:
+  private:
     std::shared_ptr<FakeWmi> fake_;
     std::atomic<ULONG> references_{1};
 };
@@ -69,7 +69,7 @@ private:
 // The scan binds early, through the interfaces' own methods; late binding is not served.
 template <typename Interface>
 class DispatchDouble : public UnknownDouble<Interface> {
-public:
+  public:
     using UnknownDouble<Interface>::UnknownDouble;
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
@@ -85,7 +85,7 @@ public:
 
 // Every ISWbemLocator method answers E_NOTIMPL until a double overrides it.
 class LocatorStubs : public DispatchDouble<ISWbemLocator> {
-public:
+  public:
     using DispatchDouble::DispatchDouble;
     HRESULT STDMETHODCALLTYPE ConnectServer(BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, LONG, IDispatch*,
                                             ISWbemServices**) override {
@@ -96,7 +96,7 @@ public:
 
 // Every ISWbemServices method answers E_NOTIMPL until a double overrides it.
 class ServicesStubs : public DispatchDouble<ISWbemServices> {
-public:
+  public:
     using DispatchDouble::DispatchDouble;
     HRESULT STDMETHODCALLTYPE Get(BSTR, LONG, IDispatch*, ISWbemObject**) override {
         return E_NOTIMPL;
@@ -169,7 +169,7 @@ public:
 
 // Every ISWbemSecurity method answers E_NOTIMPL until a double overrides it.
 class SecurityStubs : public DispatchDouble<ISWbemSecurity> {
-public:
+  public:
     using DispatchDouble::DispatchDouble;
     HRESULT STDMETHODCALLTYPE get_ImpersonationLevel(WbemImpersonationLevelEnum*) override {
         return E_NOTIMPL;
@@ -188,7 +188,7 @@ public:
 
 // Every ISWbemPrivilegeSet method answers E_NOTIMPL until a double overrides it.
 class PrivilegeSetStubs : public DispatchDouble<ISWbemPrivilegeSet> {
-public:
+  public:
     using DispatchDouble::DispatchDouble;
     HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Item(WbemPrivilegeEnum, ISWbemPrivilege**) override {
@@ -207,7 +207,7 @@ public:
 
 // Every ISWbemPrivilege method answers E_NOTIMPL until a double overrides it.
 class PrivilegeStubs : public DispatchDouble<ISWbemPrivilege> {
-public:
+  public:
     using DispatchDouble::DispatchDouble;
     HRESULT STDMETHODCALLTYPE get_IsEnabled(VARIANT_BOOL*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_IsEnabled(VARIANT_BOOL) override { return E_NOTIMPL; }
@@ -218,7 +218,7 @@ public:
 
 // Every ISWbemObject method answers E_NOTIMPL until a double overrides it.
 class ObjectStubs : public DispatchDouble<ISWbemObject> {
-public:
+  public:
     using DispatchDouble::DispatchDouble;
     HRESULT STDMETHODCALLTYPE Put_(LONG, IDispatch*, ISWbemObjectPath**) override {
         return E_NOTIMPL;
@@ -286,7 +286,7 @@ public:
 
 // Every ISWbemObjectSet method answers E_NOTIMPL until a double overrides it.
 class ObjectSetStubs : public DispatchDouble<ISWbemObjectSet> {
-public:
+  public:
     using DispatchDouble::DispatchDouble;
     HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Item(BSTR, LONG, ISWbemObject**) override { return E_NOTIMPL; }
@@ -297,7 +297,7 @@ public:
 
 // Every IEnumVARIANT method answers E_NOTIMPL until a double overrides it.
 class EnumVariantStubs : public UnknownDouble<IEnumVARIANT> {
-public:
+  public:
     using UnknownDouble::UnknownDouble;
     HRESULT STDMETHODCALLTYPE Next(ULONG, VARIANT*, ULONG*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Skip(ULONG) override { return E_NOTIMPL; }
@@ -307,7 +307,7 @@ public:
 
 // Every ISWbemPropertySet method answers E_NOTIMPL until a double overrides it.
 class PropertySetStubs : public DispatchDouble<ISWbemPropertySet> {
-public:
+  public:
     using DispatchDouble::DispatchDouble;
     HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Item(BSTR, LONG, ISWbemProperty**) override { return E_NOTIMPL; }
@@ -321,7 +321,7 @@ public:
 
 // Every ISWbemProperty method answers E_NOTIMPL until a double overrides it.
 class PropertyStubs : public DispatchDouble<ISWbemProperty> {
-public:
+  public:
     using DispatchDouble::DispatchDouble;
     HRESULT STDMETHODCALLTYPE get_Value(VARIANT*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_Value(VARIANT*) override { return E_NOTIMPL; }

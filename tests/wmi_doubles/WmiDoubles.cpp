@@ -102,7 +102,7 @@ ProcessPtr ProcessAt(const std::shared_ptr<FakeWmi>& fake, size_t index) {
 using namespace detail;
 
 class PropertyDouble final : public PropertyStubs {
-public:
+  public:
     PropertyDouble(std::shared_ptr<FakeWmi> fake, std::wstring name, FakeValue value, size_t index)
         : PropertyStubs(std::move(fake)),
           name_(std::move(name)),
@@ -141,14 +141,14 @@ public:
         });
     }
 
-private:
+  private:
     std::wstring name_;
     FakeValue value_;
     size_t index_;
 };
 
 class PropertySetDouble final : public PropertySetStubs {
-public:
+  public:
     PropertySetDouble(std::shared_ptr<FakeWmi> fake, ProcessPtr process, size_t index)
         : PropertySetStubs(std::move(fake)), process_(std::move(process)), index_(index) {}
 
@@ -162,20 +162,20 @@ public:
                               return failure;
                           }
                           const auto& properties = process_->properties;
-                          const auto found = properties.find(
-                              std::wstring(name ? name : L"", SysStringLen(name)));
+                          const auto found =
+                              properties.find(std::wstring(name ? name : L"", SysStringLen(name)));
                           if (found == properties.end()) {
                               SetThreadErrorInfo(L"Not found");
                               return kWbemNotFound;
                           }
-                          return HandOut(Fake(), call,
-                                         new PropertyDouble(SharedFake(), found->first,
-                                                            found->second, index_),
-                                         property);
+                          return HandOut(
+                              Fake(), call,
+                              new PropertyDouble(SharedFake(), found->first, found->second, index_),
+                              property);
                       });
     }
 
-private:
+  private:
     ProcessPtr process_;
     size_t index_;
 };
@@ -184,7 +184,7 @@ class ObjectSetDouble;
 
 // The process class (no process) or one process.
 class ObjectDouble final : public ObjectStubs {
-public:
+  public:
     ObjectDouble(std::shared_ptr<FakeWmi> fake, ProcessPtr process, std::optional<size_t> index)
         : ObjectStubs(std::move(fake)), process_(std::move(process)), index_(index) {}
 
@@ -194,8 +194,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_Properties_(ISWbemPropertySet** set) override {
         return Logged(Fake(), "get_Properties_", [&]() -> HRESULT {
             if (set) *set = nullptr;
-            if (const HRESULT failure = Fake().Enter("get_Properties_", index_);
-                FAILED(failure)) {
+            if (const HRESULT failure = Fake().Enter("get_Properties_", index_); FAILED(failure)) {
                 return failure;
             }
             if (!process_ || !index_) return E_NOTIMPL;  // the class's properties are not served
@@ -204,20 +203,20 @@ public:
         });
     }
 
-protected:
+  protected:
     HRESULT OnQueryInterface(REFIID iid) override {
         if (iid != __uuidof(ISWbemObject)) return S_OK;
         return Logged(Fake(), "QueryInterface:ISWbemObject",
                       [&] { return Fake().Enter("QueryInterface:ISWbemObject", index_); });
     }
 
-private:
+  private:
     ProcessPtr process_;
     std::optional<size_t> index_;
 };
 
 class EnumeratorDouble final : public EnumVariantStubs {
-public:
+  public:
     using EnumVariantStubs::EnumVariantStubs;
 
     HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override {
@@ -248,19 +247,19 @@ public:
         });
     }
 
-protected:
+  protected:
     HRESULT OnQueryInterface(REFIID iid) override {
         if (iid != IID_IEnumVARIANT) return S_OK;
         return Logged(Fake(), "QueryInterface:IEnumVARIANT",
                       [&] { return Fake().Enter("QueryInterface:IEnumVARIANT"); });
     }
 
-private:
+  private:
     size_t next_ = 0;
 };
 
 class ObjectSetDouble final : public ObjectSetStubs {
-public:
+  public:
     using ObjectSetStubs::ObjectSetStubs;
 
     HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown** enumerator) override {
@@ -277,25 +276,25 @@ public:
 
 HRESULT STDMETHODCALLTYPE ObjectDouble::Instances_(LONG flags, IDispatch* namedValues,
                                                    ISWbemObjectSet** set) {
-    return Logged(Fake(),
-                  "Instances_ flags=" + std::to_string(flags) +
-                      " namedValues=" + NamedValues(namedValues),
-                  [&]() -> HRESULT {
-                      if (set) *set = nullptr;
-                      if (const HRESULT failure = Fake().Enter("Instances_"); FAILED(failure)) {
-                          return failure;
-                      }
-                      return HandOut(Fake(), "Instances_", new ObjectSetDouble(SharedFake()), set);
-                  });
+    return Logged(
+        Fake(),
+        "Instances_ flags=" + std::to_string(flags) + " namedValues=" + NamedValues(namedValues),
+        [&]() -> HRESULT {
+            if (set) *set = nullptr;
+            if (const HRESULT failure = Fake().Enter("Instances_"); FAILED(failure)) {
+                return failure;
+            }
+            return HandOut(Fake(), "Instances_", new ObjectSetDouble(SharedFake()), set);
+        });
 }
 
 class PrivilegeDouble final : public PrivilegeStubs {
-public:
+  public:
     using PrivilegeStubs::PrivilegeStubs;
 };
 
 class PrivilegeSetDouble final : public PrivilegeSetStubs {
-public:
+  public:
     using PrivilegeSetStubs::PrivilegeSetStubs;
 
     HRESULT STDMETHODCALLTYPE Add(WbemPrivilegeEnum privilege, VARIANT_BOOL enabled,
@@ -315,7 +314,7 @@ public:
 };
 
 class SecurityDouble final : public SecurityStubs {
-public:
+  public:
     using SecurityStubs::SecurityStubs;
 
     HRESULT STDMETHODCALLTYPE put_ImpersonationLevel(WbemImpersonationLevelEnum level) override {
@@ -335,7 +334,7 @@ public:
 };
 
 class ServicesDouble final : public ServicesStubs {
-public:
+  public:
     using ServicesStubs::ServicesStubs;
 
     HRESULT STDMETHODCALLTYPE Get(BSTR path, LONG flags, IDispatch* namedValues,
@@ -368,7 +367,7 @@ public:
 std::wstring_view ViewOf(BSTR text) { return {text ? text : L"", SysStringLen(text)}; }
 
 class LocatorDouble final : public LocatorStubs {
-public:
+  public:
     using LocatorStubs::LocatorStubs;
 
     HRESULT STDMETHODCALLTYPE ConnectServer(BSTR server, BSTR nameSpace, BSTR user, BSTR password,

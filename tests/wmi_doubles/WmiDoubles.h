@@ -23,7 +23,7 @@ class FakeWmi;
 // outside a test (several locators and connections, one log). Called on the doubles' thread,
 // except for a release, which may come from anywhere.
 class FakeWmiObserver {
-public:
+  public:
     virtual ~FakeWmiObserver() = default;
     virtual void CallMade(const std::string& line, HRESULT result) = 0;
     virtual void ObjectCreated() = 0;
@@ -52,7 +52,7 @@ using Connector = std::function<Connection(const ConnectRequest& request)>;
 // called from one apartment's thread; only the live count may change on another thread (a release
 // from elsewhere).
 class FakeWmi {
-public:
+  public:
     explicit FakeWmi(Scenario served, std::shared_ptr<FakeWmiObserver> watcher = nullptr)
         : scenario(std::move(served)), observer(std::move(watcher)) {}
     FakeWmi(const FakeWmi&) = delete;

@@ -1,18 +1,18 @@
 // The stand-in as the program meets it: registered in the test prefix as the scripting locator's
 // server, created through COM by the program's own access, and driven by the program's scan.
+#include <windows.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <cctype>
 #include <string>
 #include <vector>
 
-#include "tests/inventory/RecordingSink.h"
 #include "inventory/ComWmiAccess.h"
 #include "inventory/ScanProcesses.h"
 #include "inventory/WmiError.h"
+#include "tests/inventory/RecordingSink.h"
 
 namespace brisklow {
 namespace {
@@ -21,8 +21,8 @@ using ::testing::Contains;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
-using ::testing::Not;
 using testing::MessageInBox;
+using ::testing::Not;
 using testing::RecordingSink;
 
 constexpr const wchar_t* kServerKey =
@@ -501,7 +501,8 @@ TEST_F(StandinTest, DemoNetworkServesItsComputers) {
 
     Scan("NOWHERE", "admin", "s3cret");
     ASSERT_EQ(sink.boxes.size(), 1u);
-    EXPECT_EQ(MessageInBox(sink.boxes[0].text), TrimmedSystemText(static_cast<HRESULT>(0x800706BA)));
+    EXPECT_EQ(MessageInBox(sink.boxes[0].text),
+              TrimmedSystemText(static_cast<HRESULT>(0x800706BA)));
 
     Scan("");
     EXPECT_THAT(sink.boxes, IsEmpty());
