@@ -17,8 +17,8 @@
 
 #include "inventory/ComWmiAccess.h"
 #include "inventory/ScanProcesses.h"
-#include "tests/wmi_doubles/WmiDoubles.h"
-#include "wmi_standin/NetworkFile.h"
+#include "wmi_standin/simulation/NetworkFile.h"
+#include "wmi_standin/simulation/WmiDoubles.h"
 
 namespace brisklow::bench {
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/wmi_doubles/WmiDoubles.h"
-#include "tests/wmi_doubles/WmiScenario.h"
-#include "wmi_standin/NetworkFile.h"
+#include "wmi_standin/simulation/NetworkFile.h"
+#include "wmi_standin/simulation/WmiDoubles.h"
+#include "wmi_standin/simulation/WmiScenario.h"
 
 namespace brisklow::wmi_standin {
 

@@ -12,7 +12,7 @@
 #include "inventory/ScanProcesses.h"
 #include "inventory/WmiError.h"
 #include "tests/inventory/RecordingSink.h"
-#include "tests/wmi_doubles/WmiDoubles.h"
+#include "wmi_standin/simulation/WmiDoubles.h"
 
 namespace brisklow {
 namespace {

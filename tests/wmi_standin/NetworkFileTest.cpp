@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "wmi_standin/NetworkFile.h"
+#include "wmi_standin/simulation/NetworkFile.h"
 
 namespace brisklow::wmi_standin {
 namespace {

@@ -11,7 +11,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "tests/wmi_doubles/WmiDoubles.h"
+#include "wmi_standin/simulation/WmiDoubles.h"
 
 namespace brisklow::wmi_doubles::detail {
 

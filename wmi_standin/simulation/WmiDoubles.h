@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tests/wmi_doubles/WmiScenario.h"
+#include "wmi_standin/simulation/WmiScenario.h"
 
 namespace brisklow::wmi_doubles {
 

@@ -1,4 +1,4 @@
-#include "wmi_standin/NetworkFile.h"
+#include "wmi_standin/simulation/NetworkFile.h"
 
 #include <algorithm>
 #include <cstdio>

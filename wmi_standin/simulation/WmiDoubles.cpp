@@ -1,4 +1,4 @@
-#include "tests/wmi_doubles/WmiDoubles.h"
+#include "wmi_standin/simulation/WmiDoubles.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "tests/wmi_doubles/ScriptingStubs.h"
+#include "wmi_standin/simulation/ScriptingStubs.h"
 
 namespace brisklow::wmi_doubles {
 
