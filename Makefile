@@ -1,5 +1,5 @@
 # make run: build Brisklow.exe and start it under Wine.   make test: every test, native and Wine.
-.PHONY: run test test-native test-windows deps native windows fuzz bench clean
+.PHONY: run test check test-native test-windows deps native windows fuzz bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -12,10 +12,15 @@ windows: deps
 	cmake --preset windows
 	cmake --build --preset windows
 
-test-native: native
+# The source checks (nothing outside tests/ reaches into it; every C++ file formatted), before
+# either suite runs.
+check: deps
+	bash scripts/check-sources.sh
+
+test-native: check native
 	ctest --preset native
 
-test-windows: windows
+test-windows: check windows
 	ctest --preset windows
 
 test: test-native test-windows
