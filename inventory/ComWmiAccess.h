@@ -14,8 +14,7 @@
 namespace brisklow {
 
 // The scripting locator's class: the way into WMI.
-inline constexpr CLSID kWbemLocatorClassId = {
-    0x76a64158, 0xcb41, 0x11d1, {0x8b, 0x02, 0x00, 0x60, 0x08, 0x06, 0xd9, 0xb6}};
+inline const CLSID& kWbemLocatorClassId = __uuidof(SWbemLocator);
 
 // Creates a locator object; on success `*locator` holds one reference that the caller owns.
 using LocatorFactory = std::function<HRESULT(ISWbemLocator** locator)>;

@@ -8,18 +8,16 @@
 #include <cstddef>
 #include <stdexcept>
 
+#include "platform/LastChance.h"
+
 namespace brisklow {
 
 namespace {
 
-// The list's window property that leads its replaced procedure back to these services.
-
 // The balloon's tool record carries the parameter field (the form keeps its state beside it),
-// so it is registered with the size of the record up to that field. That size is 44 bytes on
-// 32-bit Windows; the handles and pointers of the 64-bit record are 8 bytes each, so there the
-// same record is 64 bytes.
-constexpr UINT kBalloonToolSize = offsetof(TTTOOLINFOA, lParam) + sizeof(LPARAM);
-static_assert(sizeof(void*) == 4 ? kBalloonToolSize == 44 : kBalloonToolSize == 64);
+// so it is registered with the size of the record up to that field: the common controls' second
+// version of the record, which every version 6 takes, without the reserved field of the third.
+const UINT kBalloonToolSize = static_cast<UINT>(TTTOOLINFOA_V2_SIZE);
 
 constexpr UINT kBalloonToolFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRANSPARENT | TTF_PARSELINKS;
 static_assert(kBalloonToolFlags == 0x1111);
@@ -64,12 +62,28 @@ class ErrorModeScope {
     UINT old_;
 };
 
-int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
-    // Asks the dialog to select the initial computer once it stands.
-    if (message == BFFM_INITIALIZED && data != 0) {
-        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
-    }
-    return 0;
+// What the browse dialog's callback is given.
+struct BrowseStart {
+    Win32UiServices* services;
+    const char* selection;
+};
+
+int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) noexcept {
+    const auto* start = reinterpret_cast<const BrowseStart*>(data);
+    return LastChance(
+        [&] {
+            // Asks the dialog to select the initial computer once it stands.
+            if (message == BFFM_INITIALIZED) {
+                SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE,
+                             reinterpret_cast<LPARAM>(start->selection));
+            }
+            return 0;
+        },
+        [&](const CaughtError& error) {
+            start->services->ShowMessage(error.message);
+            return 0;
+        },
+        0);
 }
 static_assert(BFFM_INITIALIZED == 1 && BFFM_SETSELECTIONA == 0x466);
 
@@ -93,9 +107,7 @@ std::string WindowText(HWND window) {
 
 Win32UiServices::Win32UiServices(HINSTANCE instance) : instance_(instance) {}
 
-Win32UiServices::~Win32UiServices() {
-    if (balloon_ && IsWindow(balloon_)) DestroyWindow(balloon_);
-}
+Win32UiServices::~Win32UiServices() = default;
 
 void Win32UiServices::SetControlWindow(Control control, HWND window) {
     controls_.at(static_cast<size_t>(control)) = window;
@@ -133,15 +145,14 @@ WindowSize Win32UiServices::OuterSize() {
 int Win32UiServices::WindowsMajorVersion() {
     // The version calls of the user mode answer with an old version unless the manifest names
     // the newer systems; the kernel's own call tells the truth.
+    // It is in every supported system (and Wine), and cannot fail.
     using RtlGetVersionCall = LONG(WINAPI*)(OSVERSIONINFOW*);
-    if (HMODULE ntdll = GetModuleHandleA("ntdll.dll")) {
-        auto call = reinterpret_cast<RtlGetVersionCall>(
-            reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlGetVersion")));
-        OSVERSIONINFOW info{};
-        info.dwOSVersionInfoSize = sizeof info;
-        if (call && call(&info) == 0) return static_cast<int>(info.dwMajorVersion);
-    }
-    return LOBYTE(LOWORD(GetVersion()));
+    const auto call = reinterpret_cast<RtlGetVersionCall>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    call(&info);
+    return static_cast<int>(info.dwMajorVersion);
 }
 
 LongTimeFormat Win32UiServices::UserLongTimeFormat() {
@@ -168,14 +179,16 @@ void Win32UiServices::SetCaption(Control control, const std::string& text) {
 
 void Win32UiServices::FitLabelToText(HWND label, const std::string& text) {
     // A label is as wide as its caption, so no caption is cut short whatever the font.
-    HDC context = GetDC(label);
-    if (!context) return;
-    auto font = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
-    HGDIOBJ previous = font ? SelectObject(context, font) : nullptr;
     RECT extent{};
-    DrawTextA(context, text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
-    if (previous) SelectObject(context, previous);
-    ReleaseDC(label, context);
+    {
+        const WindowDeviceContext context(label);
+        if (!context.get()) return;
+        // The label's font stays the label's.
+        auto font = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
+        HGDIOBJ previous = font ? SelectObject(context.get(), font) : nullptr;
+        DrawTextA(context.get(), text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
+        if (previous) SelectObject(context.get(), previous);
+    }
     RECT bounds{};
     GetClientRect(label, &bounds);
     SetWindowPos(label, nullptr, 0, 0, extent.right - extent.left, bounds.bottom,
@@ -292,7 +305,11 @@ std::optional<intptr_t> Win32UiServices::SelectedRow() {
 }
 
 int CALLBACK Win32UiServices::CompareTrampoline(LPARAM item1, LPARAM item2, LPARAM compare) {
-    return (*reinterpret_cast<const RowComparison*>(compare))(item1, item2);
+    // A comparison that fails counts the two rows as equal: the sort goes on, and a box per
+    // comparison would be no help.
+    return LastChance(
+        [&] { return (*reinterpret_cast<const RowComparison*>(compare))(item1, item2); },
+        [](const CaughtError&) { return 0; }, 0);
 }
 
 void Win32UiServices::SortRows(const RowComparison& compare) {
@@ -337,26 +354,27 @@ void Win32UiServices::PlayAnimation(bool playing) {
 // The details balloon.
 
 void Win32UiServices::CreateBalloonWindow() {
-    balloon_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, kBalloonStyle, 0, 0, 0, 0,
-                               main_, nullptr, instance_, nullptr);
+    balloon_.reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, kBalloonStyle, 0, 0, 0,
+                                   0, main_, nullptr, instance_, nullptr));
     if (balloon_) {
-        SetWindowPos(balloon_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetWindowPos(balloon_.get(), HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
 
 void Win32UiServices::SetBalloonTitle(int icon, const std::string& title) {
-    SendMessageA(balloon_, TTM_SETTITLEA, static_cast<WPARAM>(icon),
+    SendMessageA(balloon_.get(), TTM_SETTITLEA, static_cast<WPARAM>(icon),
                  reinterpret_cast<LPARAM>(title.c_str()));
 }
 
 void Win32UiServices::SetBalloonDelays(int milliseconds) {
     for (WPARAM which : {TTDT_INITIAL, TTDT_AUTOPOP, TTDT_RESHOW}) {
-        SendMessageA(balloon_, TTM_SETDELAYTIME, which, MAKELPARAM(milliseconds, 0));
+        SendMessageA(balloon_.get(), TTM_SETDELAYTIME, which, MAKELPARAM(milliseconds, 0));
     }
 }
 
 void Win32UiServices::ActivateBalloon(bool active) {
-    SendMessageA(balloon_, TTM_ACTIVATE, active ? TRUE : FALSE, 0);
+    SendMessageA(balloon_.get(), TTM_ACTIVATE, active ? TRUE : FALSE, 0);
 }
 
 void Win32UiServices::AddBalloonTool(const std::string& text) {
@@ -368,53 +386,48 @@ void Win32UiServices::AddBalloonTool(const std::string& text) {
     balloonTool_.uId = reinterpret_cast<UINT_PTR>(List());
     balloonTool_.lpszText = balloonText_.data();
     balloonTool_.lParam = 0;
-    SendMessageA(balloon_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&balloonTool_));
+    SendMessageA(balloon_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&balloonTool_));
 }
 
 void Win32UiServices::RemoveBalloonTool() {
     if (!balloon_) return;
-    SendMessageA(balloon_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&balloonTool_));
+    SendMessageA(balloon_.get(), TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&balloonTool_));
 }
 
-void Win32UiServices::PopupBalloon() { SendMessageA(balloon_, TTM_POPUP, 0, 0); }
+void Win32UiServices::PopupBalloon() { SendMessageA(balloon_.get(), TTM_POPUP, 0, 0); }
 
 void Win32UiServices::HideBalloon() {
-    if (balloon_) ShowWindow(balloon_, SW_HIDE);
+    if (balloon_) ShowWindow(balloon_.get(), SW_HIDE);
 }
 
-void Win32UiServices::DestroyBalloonWindow() {
-    if (balloon_) DestroyWindow(balloon_);
-    balloon_ = nullptr;
-}
+void Win32UiServices::DestroyBalloonWindow() { balloon_.reset(); }
 
 void Win32UiServices::HookListView() {
     HWND list = List();
-    if (oldListViewProc_ || !list) return;
-    // The services ride in the list's user data: every message to the list asks for them, and a
-    // window property would be a round trip to the window system per message (20 times the cost
-    // of the list's own work when rows are added).
-    SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    oldListViewProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32UiServices::ListViewProc)));
+    if (listHook_.Attached() || !list) return;
+    listHook_.Attach(list);
 }
 
-LRESULT CALLBACK Win32UiServices::ListViewProc(HWND window, UINT message, WPARAM wParam,
-                                               LPARAM lParam) {
-    auto* self = reinterpret_cast<Win32UiServices*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(window, message, wParam, lParam);
-    WNDPROC previous = self->oldListViewProc_;
+LRESULT Win32UiServices::ListViewProc(const WindowHook& hook, HWND window, UINT message,
+                                      WPARAM wParam, LPARAM lParam) noexcept {
+    auto* self = static_cast<Win32UiServices*>(hook.Owner());
     if (message == WM_NOTIFY && lParam != 0 && self->balloon_) {
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->hwndFrom == self->balloon_ && self->onBalloonNotification_) {
-            self->onBalloonNotification_(static_cast<int>(header->code));
-        }
+        LastChance(
+            [&] {
+                const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+                if (header->hwndFrom == self->balloon_.get() && self->onBalloonNotification_) {
+                    self->onBalloonNotification_(static_cast<int>(header->code));
+                }
+                return 0;
+            },
+            [&](const CaughtError& error) {
+                self->ShowMessage(error.message);
+                return 0;
+            },
+            0);
     }
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        self->oldListViewProc_ = nullptr;
-    }
-    return CallWindowProcA(previous, window, message, wParam, lParam);
+    // The list's own procedure gets every message, also after a failure of the program's part.
+    return hook.CallPrevious(window, message, wParam, lParam);
 }
 
 // Modal boxes.
@@ -454,9 +467,10 @@ std::string Win32UiServices::BrowseForComputer(const std::string& title,
     settings.pszDisplayName = static_cast<char*>(buffer.get());
     settings.lpszTitle = title.c_str();
     settings.ulFlags = BIF_BROWSEFORCOMPUTER | BIF_NEWDIALOGSTYLE;
+    BrowseStart start{this, initialSelection.c_str()};
     if (!initialSelection.empty()) {
         settings.lpfn = &BrowseCallback;
-        settings.lParam = reinterpret_cast<LPARAM>(initialSelection.c_str());
+        settings.lParam = reinterpret_cast<LPARAM>(&start);
     }
     static_assert((BIF_BROWSEFORCOMPUTER | BIF_NEWDIALOGSTYLE) == 0x1040 && CSIDL_NETWORK == 18);
 

@@ -8,7 +8,9 @@
 #include <functional>
 #include <string>
 
+#include "platform/HandleOwners.h"
 #include "platform/UiServices.h"
+#include "platform/WindowHook.h"
 
 namespace brisklow {
 
@@ -22,10 +24,7 @@ class Win32UiServices final : public UiServices {
     // The window tells the services its handles as it creates them.
     void SetMainWindow(HWND window) { main_ = window; }
     void SetControlWindow(Control control, HWND window);
-    HWND MainWindow() const { return main_; }
     HWND ControlWindow(Control control) const;
-    HWND BalloonWindow() const { return balloon_; }
-    const std::string& ApplicationTitle() const { return applicationTitle_; }
 
     // Where the list's procedure (HookListView) hands the codes of the balloon's notifications.
     void SetBalloonNotificationHandler(std::function<void(int code)> handler) {
@@ -90,7 +89,8 @@ class Win32UiServices final : public UiServices {
     uint32_t TickCount() override;
 
   private:
-    static LRESULT CALLBACK ListViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT ListViewProc(const WindowHook& hook, HWND window, UINT message, WPARAM wParam,
+                                LPARAM lParam) noexcept;
     static void FitLabelToText(HWND label, const std::string& text);
     static int CALLBACK CompareTrampoline(LPARAM item1, LPARAM item2, LPARAM compare);
     HWND List() const { return ControlWindow(Control::ListView1); }
@@ -98,8 +98,9 @@ class Win32UiServices final : public UiServices {
     HINSTANCE instance_;
     HWND main_ = nullptr;
     std::array<HWND, 13> controls_{};
-    HWND balloon_ = nullptr;
-    WNDPROC oldListViewProc_ = nullptr;
+    UniqueWindow balloon_;
+    // The program's procedure in front of the list's.
+    WindowHook listHook_{&Win32UiServices::ListViewProc, this};
     std::function<void(int)> onBalloonNotification_;
     std::string applicationTitle_;
     int redrawSuspensions_ = 0;

@@ -3,18 +3,10 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <memory>
-#include <stdexcept>
-
-#include "inventory/WmiAccess.h"
+#include "inventory/ComWmiAccess.h"
 #include "platform/Win32UiServices.h"
 #include "ui/BrisklowUnit.h"
 #include "ui/MainWindow.h"
-
-#if __has_include("inventory/ComWmiAccess.h")
-#include "inventory/ComWmiAccess.h"
-#define BRISKLOW_HAVE_COM_WMI 1
-#endif
 
 namespace {
 
@@ -32,16 +24,6 @@ class ComApartment {
     bool initialised_;
 };
 
-#ifndef BRISKLOW_HAVE_COM_WMI
-// Without the COM access every scan reports that WMI cannot be reached.
-class NoWmiAccess : public brisklow::WmiAccess {
-  public:
-    std::unique_ptr<brisklow::WmiLocator> CreateLocator() override {
-        throw std::runtime_error("WMI is not available.");
-    }
-};
-#endif
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
@@ -53,11 +35,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
                      ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
     InitCommonControlsEx(&controls);
 
-#ifdef BRISKLOW_HAVE_COM_WMI
     brisklow::ComWmiAccess wmi;
-#else
-    NoWmiAccess wmi;
-#endif
     brisklow::Win32UiServices ui(instance);
     brisklow::TForm1 form(ui, wmi);
     brisklow::MainWindow window(instance, ui, form);

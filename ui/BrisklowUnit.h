@@ -11,14 +11,14 @@
 #include "inventory/WmiAccess.h"
 #include "platform/LocalIdentity.h"
 #include "platform/UiServices.h"
+#include "resources/ResourceIds.h"
 
 namespace brisklow {
 
 // Geometry of the main window at 96 dpi.
 inline constexpr int kFormOuterWidth = 930;
 inline constexpr int kFormOuterHeight = 697;
-inline constexpr int kBusyAnimationResource = 152;
-inline constexpr int kColumnCount = 10;
+inline constexpr int kBusyAnimationResource = IDR_BUSY_AVI;
 
 // The local computer's identity and the trace channel; tests put their own in.
 struct LocalServices {

@@ -3,14 +3,12 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <memory>
 
+#include "platform/LastChance.h"
+#include "resources/ResourceIds.h"
 #include "ui/FormLayout.h"
 #include "ui/ReportList.h"
-
-#if __has_include("ResourceIds.h")
-#include "ResourceIds.h"
-#define BRISKLOW_HAVE_RESOURCES 1
-#endif
 
 namespace brisklow {
 namespace {
@@ -60,9 +58,8 @@ MainWindow::MainWindow(HINSTANCE instance, Win32UiServices& ui, TForm1& form)
     : instance_(instance), ui_(ui), form_(form) {}
 
 MainWindow::~MainWindow() {
-    if (window_ && IsWindow(window_)) DestroyWindow(window_);
-    for (HBITMAP picture : pictures_) DeleteObject(picture);
-    if (font_) DeleteObject(font_);
+    // The controls go with the window, before the font, the pictures and the hooks they use.
+    window_.reset();
 }
 
 bool MainWindow::Create(int showCommand) {
@@ -71,17 +68,15 @@ bool MainWindow::Create(int showCommand) {
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = &MainWindow::WindowProc;
     windowClass.hInstance = instance_;
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the arrow
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszClassName = kClassName;
-#ifdef BRISKLOW_HAVE_RESOURCES
     windowClass.hIcon = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_BRISKLOW),
                                                       IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                                       GetSystemMetrics(SM_CYICON), LR_SHARED));
     windowClass.hIconSm = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_BRISKLOW),
                                                         IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                         GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-#endif
     if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         return false;
     }
@@ -94,11 +89,13 @@ bool MainWindow::Create(int showCommand) {
     const int top = workArea.top + (workArea.bottom - workArea.top - kFormOuterHeight) / 2;
 
     // The caption comes from the form's FormCreate.
-    window_ = CreateWindowExA(0, kClassName, "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top,
-                              kFormOuterWidth, kFormOuterHeight, nullptr, nullptr, instance_, this);
-    if (!window_) return false;
-    ShowWindow(window_, showCommand);
-    UpdateWindow(window_);
+    // The window procedure takes the handle over at the window's first message.
+    HWND created =
+        CreateWindowExA(0, kClassName, "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top,
+                        kFormOuterWidth, kFormOuterHeight, nullptr, nullptr, instance_, this);
+    if (!created) return false;
+    ShowWindow(created, showCommand);
+    UpdateWindow(created);
     return true;
 }
 
@@ -107,17 +104,27 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
         auto* self =
             static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_ = window;
+        self->window_.reset(window);
         self->ui_.SetMainWindow(window);
     }
     MainWindow* self = FromWindow(window);
     if (!self) return DefWindowProcA(window, message, wParam, lParam);
-    LRESULT result = self->HandleMessage(message, wParam, lParam);
+    const LRESULT result = LastChance([&] { return self->HandleMessage(message, wParam, lParam); },
+                                      [&](const CaughtError& error) {
+                                          self->ShowUnexpectedError(error);
+                                          return LRESULT{0};
+                                      },
+                                      LRESULT{0});
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
+        self->window_.release();  // destroyed by now
     }
     return result;
+}
+
+void MainWindow::ShowUnexpectedError(const CaughtError& error) {
+    // The box the program shows its other messages in; the program goes on afterwards.
+    ui_.ShowMessage(error.message);
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -131,8 +138,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_PAINT: {
             PAINTSTRUCT paint;
-            BeginPaint(window_, &paint);
-            EndPaint(window_, &paint);
+            BeginPaint(window_.get(), &paint);
+            EndPaint(window_.get(), &paint);
             // After EndPaint: the first paint scans, and the window must stand painted meanwhile.
             form_.Paint();
             return 0;
@@ -140,7 +147,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ACTIVATE:
             if (LOWORD(wParam) == WA_INACTIVE) {
                 HWND focus = GetFocus();
-                if (focus && IsChild(window_, focus)) focusToRestore_ = focus;
+                if (focus && IsChild(window_.get(), focus)) focusToRestore_ = focus;
                 form_.FormDeactivate();
             } else {
                 HWND focus = focusToRestore_ && IsWindow(focusToRestore_)
@@ -160,13 +167,13 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_CLOSE:
             form_.FormClose();
-            DestroyWindow(window_);
+            DestroyWindow(window_.get());
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
         default:
-            return DefWindowProcA(window_, message, wParam, lParam);
+            return DefWindowProcA(window_.get(), message, wParam, lParam);
     }
 }
 
@@ -174,18 +181,18 @@ HWND MainWindow::CreateControl(Control control, DWORD exStyle, const char* class
                                int height) {
     const ControlLayout& layout = LayoutOf(control);
     HWND handle = CreateWindowExA(exStyle, className, "", WS_CHILD | style, layout.left, layout.top,
-                                  layout.width, height, window_,
+                                  layout.width, height, window_.get(),
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(control))),
                                   instance_, nullptr);
-    SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     ui_.SetControlWindow(control, handle);
     return handle;
 }
 
 void MainWindow::CreateControls() {
-    font_ = CreateFontA(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_DONTCARE, "MS Shell Dlg");
+    font_.reset(CreateFontA(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_DONTCARE, "MS Shell Dlg"));
 
     for (const ControlLayout& layout : kFormControls) {
         const Control control = layout.control;
@@ -202,15 +209,12 @@ void MainWindow::CreateControls() {
                 // Flat buttons take no focus: no tab stop, and a click hands the focus back.
                 HWND button = CreateControl(control, 0, "Button",
                                             WS_VISIBLE | BS_PUSHBUTTON | BS_FLAT, layout.height);
-                SetWindowSubclass(button, &MainWindow::FlatButtonProc, 1,
-                                  reinterpret_cast<DWORD_PTR>(this));
-#ifdef BRISKLOW_HAVE_RESOURCES
+                Hook(button, &MainWindow::FlatButtonProc);
                 const int picture = control == Control::DirButton      ? IDB_DIRBUTTON
                                     : control == Control::InfoButton   ? IDB_INFOBUTTON
                                     : control == Control::GoogleButton ? IDB_GOOGLEBUTTON
                                                                        : IDB_STARTBUTTON;
                 AddButtonPicture(button, picture);
-#endif
                 break;
             }
             case Control::PasswordEdit: {
@@ -274,12 +278,13 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::AddButtonPicture(HWND button, int bitmapId) {
-    auto picture = static_cast<HBITMAP>(
-        LoadImageA(instance_, MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    UniqueBitmap picture(static_cast<HBITMAP>(LoadImageA(instance_, MAKEINTRESOURCEA(bitmapId),
+                                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!picture) return;
-    BlendIntoButtonFace(picture);
-    pictures_.push_back(picture);
-    SendMessageA(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+    BlendIntoButtonFace(picture.get());
+    pictures_.push_back(std::move(picture));
+    SendMessageA(button, BM_SETIMAGE, IMAGE_BITMAP,
+                 reinterpret_cast<LPARAM>(pictures_.back().get()));
 }
 
 void MainWindow::ListenToKeys(HWND inputWindow) {
@@ -288,7 +293,12 @@ void MainWindow::ListenToKeys(HWND inputWindow) {
     combo.cbSize = sizeof combo;
     // A combo box's keys arrive at the edit inside it.
     if (GetComboBoxInfo(inputWindow, &combo) && combo.hwndItem) target = combo.hwndItem;
-    SetWindowSubclass(target, &MainWindow::InputBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    Hook(target, &MainWindow::InputBoxProc);
+}
+
+void MainWindow::Hook(HWND control, WindowHook::Procedure procedure) {
+    hooks_.push_back(std::make_unique<WindowHook>(procedure, this));
+    hooks_.back()->Attach(control);
 }
 
 void MainWindow::ArrangeTabOrder() {
@@ -370,47 +380,46 @@ void MainWindow::OnNotify(const NMHDR& header) {
     }
 }
 
-LRESULT CALLBACK MainWindow::InputBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR id, DWORD_PTR self) {
-    switch (message) {
-        case WM_GETDLGCODE: {
-            LRESULT code = DefSubclassProc(window, message, wParam, lParam);
-            // Enter belongs to the box: the window's message loop must not turn it into the
-            // default-button command of the dialog manager.
-            const auto* pending = reinterpret_cast<const MSG*>(lParam);
-            if (pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN) {
-                code |= DLGC_WANTMESSAGE;
+LRESULT MainWindow::InputBoxProc(const WindowHook& hook, HWND window, UINT message, WPARAM wParam,
+                                 LPARAM lParam) noexcept {
+    auto* self = static_cast<MainWindow*>(hook.Owner());
+    return LastChance(
+        [&]() -> LRESULT {
+            switch (message) {
+                case WM_GETDLGCODE: {
+                    LRESULT code = hook.CallPrevious(window, message, wParam, lParam);
+                    // Enter belongs to the box: the window's message loop must not turn it into
+                    // the default-button command of the dialog manager.
+                    const auto* pending = reinterpret_cast<const MSG*>(lParam);
+                    if (pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN) {
+                        code |= DLGC_WANTMESSAGE;
+                    }
+                    return code;
+                }
+                case WM_KEYDOWN:
+                    self->form_.PcEditKeyDown(static_cast<int>(wParam));
+                    break;
+                default:
+                    break;
             }
-            return code;
-        }
-        case WM_KEYDOWN:
-            reinterpret_cast<MainWindow*>(self)->form_.PcEditKeyDown(static_cast<int>(wParam));
-            break;
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(window, &MainWindow::InputBoxProc, id);
-            break;
-        default:
-            break;
-    }
-    return DefSubclassProc(window, message, wParam, lParam);
+            return hook.CallPrevious(window, message, wParam, lParam);
+        },
+        [&](const CaughtError& error) {
+            self->ShowUnexpectedError(error);
+            return LRESULT{0};
+        },
+        LRESULT{0});
 }
 
-LRESULT CALLBACK MainWindow::FlatButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                            UINT_PTR id, DWORD_PTR) {
-    switch (message) {
-        case WM_SETFOCUS: {
-            // Hand the focus back to where it was, the way a flat button never holds it.
-            auto previous = reinterpret_cast<HWND>(wParam);
-            SetFocus(previous && IsWindow(previous) ? previous : GetParent(window));
-            return 0;
-        }
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(window, &MainWindow::FlatButtonProc, id);
-            break;
-        default:
-            break;
+LRESULT MainWindow::FlatButtonProc(const WindowHook& hook, HWND window, UINT message, WPARAM wParam,
+                                   LPARAM lParam) noexcept {
+    if (message == WM_SETFOCUS) {
+        // Hand the focus back to where it was, the way a flat button never holds it.
+        auto previous = reinterpret_cast<HWND>(wParam);
+        SetFocus(previous && IsWindow(previous) ? previous : GetParent(window));
+        return 0;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return hook.CallPrevious(window, message, wParam, lParam);
 }
 
 }  // namespace brisklow

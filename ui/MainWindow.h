@@ -3,9 +3,13 @@
 // when the window is resized, and hands every user event to TForm1.
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
+#include "platform/HandleOwners.h"
+#include "platform/LastChance.h"
 #include "platform/Win32UiServices.h"
+#include "platform/WindowHook.h"
 #include "ui/BrisklowUnit.h"
 
 namespace brisklow {
@@ -27,14 +31,15 @@ class MainWindow {
     // Creates the window with its controls (the form's FormCreate runs in there), centred on the
     // desktop, and shows it. False when the window cannot be created.
     bool Create(int showCommand);
-    HWND Handle() const { return window_; }
+    HWND Handle() const { return window_.get(); }
 
   private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK InputBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR self);
-    static LRESULT CALLBACK FlatButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                           UINT_PTR id, DWORD_PTR self);
+    // Put in front of the input boxes' and the flat buttons' own procedures.
+    static LRESULT InputBoxProc(const WindowHook& hook, HWND window, UINT message, WPARAM wParam,
+                                LPARAM lParam) noexcept;
+    static LRESULT FlatButtonProc(const WindowHook& hook, HWND window, UINT message, WPARAM wParam,
+                                  LPARAM lParam) noexcept;
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
@@ -42,6 +47,9 @@ class MainWindow {
                        int height);
     void AddButtonPicture(HWND button, int bitmapId);
     void ListenToKeys(HWND inputWindow);
+    void Hook(HWND control, WindowHook::Procedure procedure);
+    // An exception that none of the handlers caught.
+    void ShowUnexpectedError(const CaughtError& error);
     void ArrangeTabOrder();
     void LayOut(int clientWidth, int clientHeight);
     void OnCommand(int id, int code);
@@ -50,9 +58,11 @@ class MainWindow {
     HINSTANCE instance_;
     Win32UiServices& ui_;
     TForm1& form_;
-    HWND window_ = nullptr;
-    HFONT font_ = nullptr;
-    std::vector<HBITMAP> pictures_;
+    // Outlived by what the controls use: the font, the pictures and the hooks.
+    UniqueFont font_;
+    std::vector<UniqueBitmap> pictures_;
+    std::vector<std::unique_ptr<WindowHook>> hooks_;
+    UniqueWindow window_;
     // The control that had the focus when the window lost activation; it gets it back.
     HWND focusToRestore_ = nullptr;
 };

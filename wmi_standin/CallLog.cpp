@@ -1,24 +1,20 @@
 #include <cstdio>
 
+#include "platform/HandleOwners.h"
 #include "wmi_standin/Standin.h"
 
 namespace brisklow::wmi_standin {
 
-CallLog::~CallLog() {
-    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-}
-
 void CallLog::UseFile(const std::wstring& path) {
     const std::lock_guard<std::mutex> lock(mutex_);
     if (path == path_) return;
-    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-    file_ = INVALID_HANDLE_VALUE;
+    file_.reset();
     path_ = path;
     if (path.empty()) return;
     // Appending only, shared with readers: a test reads the log while the program still runs.
-    file_ = CreateFileW(path.c_str(), FILE_APPEND_DATA,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file_.reset(CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 void CallLog::CallMade(const std::string& line, HRESULT result) {
@@ -35,11 +31,11 @@ void CallLog::ObjectReleased() {
 
 void CallLog::WriteLine(const std::string& line) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (file_ == INVALID_HANDLE_VALUE) return;
+    if (!file_) return;
     const std::string text = line + "\r\n";
     DWORD written = 0;
     // Unbuffered: once WriteFile returns, the line is the system's, whatever becomes of us.
-    WriteFile(file_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    WriteFile(file_.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 const std::shared_ptr<CallLog>& ModuleCallLog() {
@@ -73,11 +69,9 @@ std::wstring PathFromEnvironment(const wchar_t* name) {
     std::string unixPath(static_cast<size_t>(narrowLength), '\0');
     WideCharToMultiByte(CP_UTF8, 0, value.c_str(), -1, unixPath.data(), narrowLength, nullptr,
                         nullptr);
-    WCHAR* dosName = toDosName(unixPath.c_str());
+    const UniqueHeapBlock dosName(toDosName(unixPath.c_str()));
     if (!dosName) return value;
-    std::wstring result(dosName);
-    HeapFree(GetProcessHeap(), 0, dosName);
-    return result;
+    return static_cast<const WCHAR*>(dosName.get());
 }
 
 }  // namespace brisklow::wmi_standin

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/HandleOwners.h"
 #include "wmi_standin/Standin.h"
 
 namespace brisklow::wmi_standin {
@@ -69,9 +70,10 @@ std::wstring SystemText(DWORD error) {
 
 // The file's text; on failure `error` says why.
 std::optional<std::string> ReadWholeFile(const std::wstring& path, std::wstring& error) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         error = SystemText(GetLastError());
         return std::nullopt;
     }
@@ -79,11 +81,10 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path, std::wstring&
     char chunk[65536];
     DWORD read = 0;
     BOOL ok = TRUE;
-    while ((ok = ReadFile(file, chunk, sizeof chunk, &read, nullptr)) && read > 0) {
+    while ((ok = ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) && read > 0) {
         text.append(chunk, read);
     }
     const DWORD readError = ok ? ERROR_SUCCESS : GetLastError();
-    CloseHandle(file);
     if (!ok) {
         error = SystemText(readError);
         return std::nullopt;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/HandleOwners.h"
 #include "wmi_standin/Standin.h"
 
 namespace brisklow::wmi_standin {
@@ -64,12 +65,12 @@ FakeValue DecimalOf(uint64_t value) {
 }
 
 FakeValue ExecutablePathOf(DWORD processId) {
-    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    const UniqueKernelHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     if (!process) return FakeValue::Null();
     std::wstring path(32768, L'\0');
     DWORD length = static_cast<DWORD>(path.size());
-    const BOOL found = QueryFullProcessImageNameW(process, 0, path.data(), &length);
-    CloseHandle(process);
+    const BOOL found = QueryFullProcessImageNameW(process.get(), 0, path.data(), &length);
     if (!found) return FakeValue::Null();
     path.resize(length);
     return FakeValue::Text(std::move(path));

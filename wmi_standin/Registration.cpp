@@ -1,6 +1,8 @@
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "platform/HandleOwners.h"
 #include "wmi_standin/Standin.h"
 
 namespace brisklow::wmi_standin {
@@ -9,10 +11,20 @@ namespace {
 // The 64-bit view, as the 64-bit DLL is what COM loads for 64-bit programs.
 constexpr REGSAM kView = KEY_WOW64_64KEY;
 
-constexpr const wchar_t* kClassKey =
-    L"Software\\Classes\\CLSID\\{76A64158-CB41-11D1-8B02-00600806D9B6}";
-constexpr const wchar_t* kServerKey =
-    L"Software\\Classes\\CLSID\\{76A64158-CB41-11D1-8B02-00600806D9B6}\\InprocServer32";
+// The locator's class key, "Software\\Classes\\CLSID\\{...}".
+const wchar_t* ClassKey() {
+    static const std::wstring path = [] {
+        wchar_t classId[40] = {};
+        StringFromGUID2(kLocatorClassId, classId, static_cast<int>(std::size(classId)));
+        return std::wstring(L"Software\\Classes\\CLSID\\") + classId;
+    }();
+    return path.c_str();
+}
+// The class's server entry.
+const wchar_t* ServerKey() {
+    static const std::wstring path = std::wstring(ClassKey()) + L"\\InprocServer32";
+    return path.c_str();
+}
 // Where the replaced entry is kept until it is put back.
 constexpr const wchar_t* kOwnKey = L"Software\\Brisklow\\WmiStandin";
 constexpr const wchar_t* kOwnParentKey = L"Software\\Brisklow";
@@ -20,28 +32,15 @@ constexpr const wchar_t* kSavedServerKey = L"Software\\Brisklow\\WmiStandin\\Sav
 constexpr const wchar_t* kServerKeyExisted = L"ServerKeyExisted";
 constexpr const wchar_t* kClassKeyExisted = L"ClassKeyExisted";
 
-class Key {
-  public:
-    Key() = default;
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    ~Key() {
-        if (key_) RegCloseKey(key_);
-    }
-    HKEY Get() const { return key_; }
-    HKEY* Out() { return &key_; }
-
-  private:
-    HKEY key_ = nullptr;
-};
+using Key = UniqueRegistryKey;
 
 LSTATUS Open(const wchar_t* path, REGSAM access, Key& key) {
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, access | kView, key.Out());
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, access | kView, key.put());
 }
 
 LSTATUS Create(const wchar_t* path, Key& key) {
     return RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                           KEY_READ | KEY_WRITE | kView, nullptr, key.Out(), nullptr);
+                           KEY_READ | KEY_WRITE | kView, nullptr, key.put(), nullptr);
 }
 
 bool Exists(const wchar_t* path) {
@@ -105,9 +104,9 @@ LSTATUS CopyValues(const wchar_t* from, const wchar_t* to) {
     LSTATUS status = Open(from, KEY_READ, source);
     if (status == ERROR_SUCCESS) status = Create(to, target);
     std::vector<RegistryValue> values;
-    if (status == ERROR_SUCCESS) status = ReadValues(source.Get(), values);
-    if (status == ERROR_SUCCESS) status = DeleteAllValues(target.Get());
-    if (status == ERROR_SUCCESS) status = WriteValues(target.Get(), values);
+    if (status == ERROR_SUCCESS) status = ReadValues(source.get(), values);
+    if (status == ERROR_SUCCESS) status = DeleteAllValues(target.get());
+    if (status == ERROR_SUCCESS) status = WriteValues(target.get(), values);
     return status;
 }
 
@@ -131,7 +130,7 @@ LSTATUS DeleteTree(const wchar_t* path) {
     Key key;
     LSTATUS status = Open(path, KEY_READ | KEY_WRITE | DELETE, key);
     if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
-    if (status == ERROR_SUCCESS) status = RegDeleteTreeW(key.Get(), nullptr);
+    if (status == ERROR_SUCCESS) status = RegDeleteTreeW(key.get(), nullptr);
     if (status == ERROR_SUCCESS) status = RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path, kView, 0);
     return status;
 }
@@ -143,19 +142,19 @@ LSTATUS SaveReplacedEntry() {
         Key own;
         DWORD existed = 0;
         if (Open(kOwnKey, KEY_READ, own) == ERROR_SUCCESS &&
-            ReadDword(own.Get(), kServerKeyExisted, existed)) {
+            ReadDword(own.get(), kServerKeyExisted, existed)) {
             return ERROR_SUCCESS;
         }
     }
     LSTATUS status = DeleteTree(kSavedServerKey);
-    const bool classExisted = Exists(kClassKey);
-    const bool serverExisted = Exists(kServerKey);
-    if (status == ERROR_SUCCESS && serverExisted) status = CopyValues(kServerKey, kSavedServerKey);
+    const bool classExisted = Exists(ClassKey());
+    const bool serverExisted = Exists(ServerKey());
+    if (status == ERROR_SUCCESS && serverExisted) status = CopyValues(ServerKey(), kSavedServerKey);
     Key own;
     if (status == ERROR_SUCCESS) status = Create(kOwnKey, own);
-    if (status == ERROR_SUCCESS) status = SetDword(own.Get(), kClassKeyExisted, classExisted);
+    if (status == ERROR_SUCCESS) status = SetDword(own.get(), kClassKeyExisted, classExisted);
     // Written last: only a complete copy counts as kept.
-    if (status == ERROR_SUCCESS) status = SetDword(own.Get(), kServerKeyExisted, serverExisted);
+    if (status == ERROR_SUCCESS) status = SetDword(own.get(), kServerKeyExisted, serverExisted);
     return status;
 }
 
@@ -164,10 +163,10 @@ LSTATUS SaveReplacedEntry() {
 HRESULT RegisterLocator(const std::wstring& dllPath) {
     LSTATUS status = SaveReplacedEntry();
     Key server;
-    if (status == ERROR_SUCCESS) status = Create(kServerKey, server);
-    if (status == ERROR_SUCCESS) status = DeleteAllValues(server.Get());
-    if (status == ERROR_SUCCESS) status = SetText(server.Get(), nullptr, dllPath);
-    if (status == ERROR_SUCCESS) status = SetText(server.Get(), L"ThreadingModel", L"Apartment");
+    if (status == ERROR_SUCCESS) status = Create(ServerKey(), server);
+    if (status == ERROR_SUCCESS) status = DeleteAllValues(server.get());
+    if (status == ERROR_SUCCESS) status = SetText(server.get(), nullptr, dllPath);
+    if (status == ERROR_SUCCESS) status = SetText(server.get(), L"ThreadingModel", L"Apartment");
     return FromStatus(status);
 }
 
@@ -176,18 +175,18 @@ HRESULT UnregisterLocator() {
     {
         Key own;
         if (Open(kOwnKey, KEY_READ, own) != ERROR_SUCCESS ||
-            !ReadDword(own.Get(), kServerKeyExisted, serverExisted)) {
+            !ReadDword(own.get(), kServerKeyExisted, serverExisted)) {
             return S_OK;  // nothing was replaced
         }
-        ReadDword(own.Get(), kClassKeyExisted, classExisted);
+        ReadDword(own.get(), kClassKeyExisted, classExisted);
     }
     LSTATUS status = ERROR_SUCCESS;
     if (!classExisted) {
-        status = DeleteTree(kClassKey);
+        status = DeleteTree(ClassKey());
     } else if (!serverExisted) {
-        status = DeleteTree(kServerKey);
+        status = DeleteTree(ServerKey());
     } else {
-        status = CopyValues(kSavedServerKey, kServerKey);
+        status = CopyValues(kSavedServerKey, ServerKey());
     }
     if (status == ERROR_SUCCESS) status = DeleteTree(kOwnKey);
     // The parent goes too when nothing else of ours is left in it.

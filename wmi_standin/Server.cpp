@@ -5,14 +5,15 @@
 #include <olectl.h>
 
 #include <atomic>
-#include <exception>
 #include <new>
 #include <string>
 
+#include "platform/ComLastChance.h"
 #include "wmi_standin/Standin.h"
 
 namespace {
 
+using brisklow::ComLastChance;
 using brisklow::wmi_standin::ModuleCallLog;
 
 HMODULE g_module = nullptr;
@@ -45,7 +46,7 @@ class LocatorFactory final : public IClassFactory {
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        try {
+        return ComLastChance([&] {
             namespace standin = brisklow::wmi_standin;
             // The log is chosen per locator, so that a test can point each scan at its own file.
             ModuleCallLog()->UseFile(standin::PathFromEnvironment(standin::kLogVariable));
@@ -53,11 +54,7 @@ class LocatorFactory final : public IClassFactory {
                 brisklow::wmi_doubles::Scenario{}, ModuleCallLog());
             fake->connector = standin::Connect;
             return brisklow::wmi_doubles::CreateLocatorDouble(fake, iid, object);
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        } catch (const std::exception&) {
-            return E_FAIL;
-        }
+        });
     }
 
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
@@ -109,13 +106,18 @@ STDAPI DllGetClassObject(REFCLSID classId, REFIID iid, LPVOID* object) {
 }
 
 STDAPI DllCanUnloadNow() {
-    return g_holds.load() == 0 && ModuleCallLog()->LiveObjects() == 0 ? S_OK : S_FALSE;
+    return ComLastChance(
+        [] { return g_holds.load() == 0 && ModuleCallLog()->LiveObjects() == 0 ? S_OK : S_FALSE; });
 }
 
 STDAPI DllRegisterServer() {
-    const std::wstring path = ModulePath();
-    if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
-    return brisklow::wmi_standin::RegisterLocator(path);
+    return ComLastChance([] {
+        const std::wstring path = ModulePath();
+        if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
+        return brisklow::wmi_standin::RegisterLocator(path);
+    });
 }
 
-STDAPI DllUnregisterServer() { return brisklow::wmi_standin::UnregisterLocator(); }
+STDAPI DllUnregisterServer() {
+    return ComLastChance([] { return brisklow::wmi_standin::UnregisterLocator(); });
+}

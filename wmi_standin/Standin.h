@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/HandleOwners.h"
 #include "wmi_standin/simulation/NetworkFile.h"
 #include "wmi_standin/simulation/WmiDoubles.h"
 #include "wmi_standin/simulation/WmiScenario.h"
@@ -16,8 +17,7 @@
 namespace brisklow::wmi_standin {
 
 // The scripting locator's class, which the stand-in serves.
-inline constexpr CLSID kLocatorClassId = {
-    0x76a64158, 0xcb41, 0x11d1, {0x8b, 0x02, 0x00, 0x60, 0x08, 0x06, 0xd9, 0xb6}};
+inline const CLSID& kLocatorClassId = __uuidof(SWbemLocator);
 
 // The environment variables the stand-in reads when a locator is made (log) or connects (network).
 inline constexpr const wchar_t* kNetworkVariable = L"BRISKLOW_WMI_NETWORK";
@@ -31,7 +31,7 @@ class CallLog final : public wmi_doubles::FakeWmiObserver {
     CallLog() = default;
     CallLog(const CallLog&) = delete;
     CallLog& operator=(const CallLog&) = delete;
-    ~CallLog() override;
+    ~CallLog() override = default;
 
     // The file to append to from now on; an empty path writes none.
     void UseFile(const std::wstring& path);
@@ -46,7 +46,7 @@ class CallLog final : public wmi_doubles::FakeWmiObserver {
 
     std::mutex mutex_;
     std::wstring path_;
-    HANDLE file_ = INVALID_HANDLE_VALUE;
+    UniqueKernelHandle file_;
     std::atomic<long> live_{0};
 };
 

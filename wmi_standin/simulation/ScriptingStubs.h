@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "platform/LastChance.h"
 #include "wmi_standin/simulation/WmiDoubles.h"
 
 namespace brisklow::wmi_doubles::detail {
@@ -49,7 +50,15 @@ class UnknownDouble : public Interface {
             // Told after the double is gone: a live count of zero means every double is deleted.
             const std::shared_ptr<FakeWmiObserver> observer = fake_->observer;
             delete this;
-            if (observer) observer->ObjectReleased();
+            // The count is kept whatever the observer does with it.
+            if (observer) {
+                LastChance(
+                    [&] {
+                        observer->ObjectReleased();
+                        return 0;
+                    },
+                    [](const CaughtError&) { return 0; }, 0);
+            }
         }
         return left;
     }

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/ComLastChance.h"
 #include "wmi_standin/simulation/ScriptingStubs.h"
 
 namespace brisklow::wmi_doubles {
@@ -55,19 +56,17 @@ void SetThreadErrorInfo(const std::optional<std::wstring>& description) {
     create->Release();
 }
 
-// Makes one call and notes it with its answer.
+// Makes one call and notes it with its answer. A COM call must not let an exception out: the
+// caller sees a failure with the exception's message as its description.
 template <typename Body>
-HRESULT Logged(FakeWmi& fake, std::string line, Body&& body) {
-    HRESULT result = E_UNEXPECTED;
-    try {
-        result = std::forward<Body>(body)();
-    } catch (const std::bad_alloc&) {
-        result = E_OUTOFMEMORY;
-    } catch (...) {
-        // A COM call must not let an exception out; the caller sees a plain failure.
-        result = E_FAIL;
-    }
-    fake.Record(std::move(line), result);
+HRESULT Logged(FakeWmi& fake, std::string line, Body&& body) noexcept {
+    const HRESULT result = ComLastChance(std::forward<Body>(body));
+    LastChance(
+        [&] {
+            fake.Record(std::move(line), result);
+            return 0;
+        },
+        [](const CaughtError&) { return 0; }, 0);
     return result;
 }
 

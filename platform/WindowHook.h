@@ -1,0 +1,78 @@
+#pragma once
+// Puts a procedure of the program in front of a window's own (a control's), for as long as the
+// window stands. The window's user data leads to the hook: a window property would be a round trip
+// to the window system per message under Wine. The window's own procedure gets every message the
+// program's procedure passes on, and is put back when the window is destroyed.
+#include <windows.h>
+
+namespace brisklow {
+
+class WindowHook {
+  public:
+    // Sees each message first and passes on what the window's own procedure is to get with
+    // CallPrevious. The system calls it: it must let no exception out.
+    using Procedure = LRESULT (*)(const WindowHook& hook, HWND window, UINT message, WPARAM wParam,
+                                  LPARAM lParam) noexcept;
+
+    // `owner` is handed back to the procedure through Owner().
+    WindowHook(Procedure procedure, void* owner) noexcept : procedure_(procedure), owner_(owner) {}
+    // Puts the window's own procedure back if the window still stands.
+    ~WindowHook() { Detach(); }
+    WindowHook(const WindowHook&) = delete;
+    WindowHook& operator=(const WindowHook&) = delete;
+
+    // Puts the procedure in front of `window`'s; false when a hook is attached already or the
+    // window does not take it.
+    bool Attach(HWND window) noexcept {
+        if (window_ || !window) return false;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        previous_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Entry)));
+        if (!previous_) {
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            return false;
+        }
+        window_ = window;
+        return true;
+    }
+    bool Attached() const noexcept { return window_ != nullptr; }
+    void* Owner() const noexcept { return owner_; }
+
+    LRESULT CallPrevious(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const noexcept {
+        return CallWindowProcA(previous_, window, message, wParam, lParam);
+    }
+
+  private:
+    static LRESULT CALLBACK Entry(HWND window, UINT message, WPARAM wParam,
+                                  LPARAM lParam) noexcept {
+        auto* hook = reinterpret_cast<WindowHook*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (!hook) return DefWindowProcA(window, message, wParam, lParam);
+        if (message == WM_NCDESTROY) {
+            // The window's last message: its own procedure comes back first, then gets it.
+            const WNDPROC previous = hook->previous_;
+            hook->Detach();
+            return CallWindowProcA(previous, window, message, wParam, lParam);
+        }
+        return hook->procedure_(*hook, window, message, wParam, lParam);
+    }
+
+    void Detach() noexcept {
+        if (!window_) return;
+        if (IsWindow(window_)) {
+            // A procedure put in front of this one later keeps leading here; only this one's
+            // place is given back.
+            if (GetWindowLongPtrA(window_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Entry)) {
+                SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+                SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+            }
+        }
+        window_ = nullptr;
+    }
+
+    Procedure procedure_;
+    void* owner_;
+    HWND window_ = nullptr;
+    WNDPROC previous_ = nullptr;
+};
+
+}  // namespace brisklow
