@@ -384,6 +384,7 @@ LRESULT CALLBACK MainWindow::InputBoxProc(HWND window, UINT message, WPARAM wPar
             return code;
         }
         case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:  // a key pressed with Alt held
             reinterpret_cast<MainWindow*>(self)->form_.PcEditKeyDown(static_cast<int>(wParam));
             break;
         case WM_NCDESTROY:
