@@ -1,6 +1,6 @@
-// The search address's query value for fuzzed Windows-1252 names: only unreserved characters and
-// %XX in it, decoding back to the name in UTF-8 (taken from the C library's converter), and a
-// search address that the name cannot break.
+// The search address's query value for fuzzed Windows-1252 names, read with the program's own
+// code page table: only unreserved characters and %XX in it, decoding back to the name in UTF-8
+// (taken from the C library's converter), and a search address that the name cannot break.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <iconv.h>
 
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "fuzz/FuzzCheck.h"
+#include "platform/Windows1252.h"
 #include "ui/WebLookup.h"
 
 namespace {
@@ -79,11 +80,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::string utf8;
     for (unsigned char byte : name) utf8 += Utf8Table()[byte];
-    const std::string encoded = brisklow::PercentEncodeQueryValue(name);
+    const std::u16string decoded = brisklow::Windows1252ToUtf16(name);
+    const std::string encoded = brisklow::PercentEncodeQueryValue(decoded);
     FUZZ_CHECK(Decode(encoded) == utf8);
 
     // The search address: one query, its value the encoded file-name part before the site joint.
-    const std::string address = brisklow::SearchAddressFor(name);
+    const std::string address = brisklow::SearchAddressFor(decoded);
     const std::string joint = "+site%3A";
     FUZZ_CHECK(address.find('?') == address.rfind('?'));
     FUZZ_CHECK(address.find('#') == std::string::npos && address.find(' ') == std::string::npos);
@@ -94,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string query = address.substr(value, end - value);
     FUZZ_CHECK(query.find_first_of("&#+ ?=") == std::string::npos);
     const size_t cut = name.find_last_of("\\:");
-    FUZZ_CHECK(query == brisklow::PercentEncodeQueryValue(
-                            cut == std::string::npos ? name : name.substr(cut + 1)));
+    FUZZ_CHECK(query == brisklow::PercentEncodeQueryValue(brisklow::Windows1252ToUtf16(
+                            cut == std::string::npos ? name : name.substr(cut + 1))));
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/LocalIdentity.h"
+#include "platform/Windows1252.h"
 
 namespace brisklow {
 
@@ -19,6 +20,8 @@ std::string GetLocalUserName() {
     if (const passwd* entry = getpwuid(geteuid())) return entry->pw_name;
     return {};
 }
+
+std::u16string AnsiToUtf16(const std::string& text) { return Windows1252ToUtf16(text); }
 
 void DebugTrace(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stderr); }
 

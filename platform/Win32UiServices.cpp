@@ -228,7 +228,18 @@ void Win32UiServices::SetText(Control box, const std::string& text) {
 }
 
 int Win32UiServices::FindEntry(Control box, const std::string& text) {
-    auto found = SendMessageA(ControlWindow(box), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+    HWND combo = ControlWindow(box);
+    if (text.empty()) {
+        // Some combo boxes never find the empty text: look for an empty entry here instead.
+        const auto count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            if (SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0) == 0) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+    auto found = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                               reinterpret_cast<LPARAM>(text.c_str()));
     return found == CB_ERR ? -1 : static_cast<int>(found);
 }

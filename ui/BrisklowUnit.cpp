@@ -207,7 +207,8 @@ void TForm1::GoogleButtonClick() {
         ui_.ShowMessage(UiText(27));
         return;
     }
-    ui_.ShellOpen(nullptr, SearchAddressFor(RowCells(*selected).at(0)));
+    // The name came narrowed to this system's code page: read it back with the same one.
+    ui_.ShellOpen(nullptr, SearchAddressFor(AnsiToUtf16(RowCells(*selected).at(0))));
 }
 
 void TForm1::InfoButtonClick() { ui_.ShellOpen("open", web::kInfoPage); }

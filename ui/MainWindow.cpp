@@ -397,6 +397,7 @@ LRESULT MainWindow::InputBoxProc(const WindowHook& hook, HWND window, UINT messa
                     return code;
                 }
                 case WM_KEYDOWN:
+                case WM_SYSKEYDOWN:  // a key pressed with Alt held
                     self->form_.PcEditKeyDown(static_cast<int>(wParam));
                     break;
                 default:

@@ -7,25 +7,26 @@
 namespace brisklow {
 namespace {
 
-// Windows-1252's characters at 0x80 to 0x9F; 0 where the code page leaves a byte undefined, which
-// is then taken as the C1 control of the same number.
-constexpr uint16_t kHighControls[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 void AppendUtf8(std::string& out, uint32_t codePoint) {
     if (codePoint < 0x80) {
         out += static_cast<char>(codePoint);
     } else if (codePoint < 0x800) {
         out += static_cast<char>(0xC0 | (codePoint >> 6));
         out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
+    } else if (codePoint < 0x10000) {
         out += static_cast<char>(0xE0 | (codePoint >> 12));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (codePoint >> 18));
+        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (codePoint & 0x3F));
     }
 }
+
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit < 0xDC00; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit < 0xE000; }
 
 bool IsUnreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -34,17 +35,20 @@ bool IsUnreserved(unsigned char c) {
 
 }  // namespace
 
-std::string FileNamePart(const std::string& path) {
-    const auto last = path.find_last_of("\\:");
-    return last == std::string::npos ? path : path.substr(last + 1);
+std::u16string FileNamePart(const std::u16string& path) {
+    const auto last = path.find_last_of(u"\\:");
+    return last == std::u16string::npos ? path : path.substr(last + 1);
 }
 
-std::string PercentEncodeQueryValue(const std::string& windows1252) {
+std::string PercentEncodeQueryValue(const std::u16string& text) {
     std::string utf8;
-    for (unsigned char byte : windows1252) {
-        uint32_t codePoint = byte;
-        if (byte >= 0x80 && byte < 0xA0 && kHighControls[byte - 0x80] != 0) {
-            codePoint = kHighControls[byte - 0x80];
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t codePoint = text[i];
+        if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+            ++i;
+        } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
+            codePoint = 0xFFFD;
         }
         AppendUtf8(utf8, codePoint);
     }
@@ -62,7 +66,7 @@ std::string PercentEncodeQueryValue(const std::string& windows1252) {
     return encoded;
 }
 
-std::string SearchAddressFor(const std::string& processName) {
+std::string SearchAddressFor(const std::u16string& processName) {
     // The name comes from the scanned computer: encoded, it cannot change or break the query.
     return std::string(web::kSearchPage) + PercentEncodeQueryValue(FileNamePart(processName)) +
            "+site%3A" + web::kInfoPageDomain;

@@ -4,12 +4,14 @@
 namespace brisklow {
 
 // The text after the last "\" or ":", or all of it when there is neither.
-std::string FileNamePart(const std::string& path);
+std::u16string FileNamePart(const std::u16string& path);
 
-// Percent-encodes Windows-1252 text as UTF-8: every byte outside A-Z a-z 0-9 - . _ ~ as %XX.
-std::string PercentEncodeQueryValue(const std::string& windows1252);
+// Percent-encodes text as UTF-8: every byte outside A-Z a-z 0-9 - . _ ~ as %XX. A surrogate
+// without its partner stands as U+FFFD.
+std::string PercentEncodeQueryValue(const std::u16string& text);
 
-// The web search for a process: its file-name part, restricted to the information page's site.
-std::string SearchAddressFor(const std::string& processName);
+// The web search for a process, its name already decoded from the code page it came in: the
+// file-name part, restricted to the information page's site.
+std::string SearchAddressFor(const std::u16string& processName);
 
 }  // namespace brisklow

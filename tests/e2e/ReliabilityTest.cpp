@@ -554,6 +554,56 @@ TEST_F(BrisklowReliability, HostileProcessesShowWholeAndTheWebQueryStaysWellForm
     DeleteFileA(opened.c_str());
 }
 
+TEST_F(BrisklowReliability, NameInAKoreanCodePageSearchesAsUtf8) {
+    // Wine takes the code page from the locale of the Unix process that starts the first Windows
+    // program of the chain, not from a variable a Windows program sets for its child: CTest starts
+    // this case under LANG=ko_KR.UTF-8, which gives this program and Brisklow.exe code page 949.
+    ASSERT_EQ(GetACP(), 949u) << "start this case under LANG=ko_KR.UTF-8";
+    const std::string network = R"({"computers": [{"name": "SEOUL", "processes": [)" +
+                                ProcessJson(R"("C:\\Windows\\\uba54\ubaa8\uc7a5.exe")", "5") +
+                                "]}]}";
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::string opened =
+        std::string(temp) + "brisklow-opened-" + std::to_string(GetCurrentProcessId()) + ".txt";
+    DeleteFileA(opened.c_str());
+    const BrowserStandIn browser(FolderOfThisProgram() + "\\brisklow_url_recorder.exe");
+    ASSERT_TRUE(Start(network, {{"BRISKLOW_URL_LOG", opened}}).ended);
+
+    const ScanEnd end = Scan("SEOUL");
+    ASSERT_TRUE(end.ended);
+    EXPECT_TRUE(end.boxTexts.empty()) << Joined(end.boxTexts);
+    ASSERT_EQ(RowCount(), 1);
+    ASSERT_EQ(Cell(0, 0), "C:\\Windows\\\xB8\xDE\xB8\xF0\xC0\xE5.exe")
+        << "the program does not run under code page 949";
+
+    // A double click on the row searches for the name, written as UTF-8.
+    HWND list = Of(Control::ListView1);
+    RemoteBlock block(program_->process(), sizeof(RECT));
+    RECT bounds{};
+    bounds.left = LVIR_LABEL;
+    block.Write(&bounds, sizeof bounds);
+    ASSERT_TRUE(SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(block.address())));
+    block.Read(&bounds, sizeof bounds);
+    const LPARAM point =
+        MAKELPARAM((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageA(list, WM_LBUTTONUP, 0, point);
+    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+    PostMessageA(list, WM_LBUTTONUP, 0, point);
+    std::vector<std::string> lines;
+    EXPECT_TRUE(WaitUntil([&] {
+        lines.clear();
+        std::ifstream file(opened);
+        for (std::string line; std::getline(file, line);) lines.push_back(line);
+        return !lines.empty();
+    })) << "the browser was not asked";
+    EXPECT_EQ(lines, std::vector<std::string>{std::string(web::kSearchPage) +
+                                              "%EB%A9%94%EB%AA%A8%EC%9E%A5.exe+site%3A" +
+                                              web::kInfoPageDomain});
+    DeleteFileA(opened.c_str());
+}
+
 // What the program holds of the system after a scan.
 struct Usage {
     DWORD handles = 0;

@@ -139,8 +139,10 @@ class BrisklowScan : public StandinProgramTest {
         return cells;
     }
 
-    std::vector<std::string> ComputerEntries() const {
-        HWND box = Of(Control::PcComboBox);
+    std::vector<std::string> ComputerEntries() const { return Entries(Control::PcComboBox); }
+
+    std::vector<std::string> Entries(Control control) const {
+        HWND box = Of(control);
         std::vector<std::string> entries;
         const auto count = SendMessageA(box, CB_GETCOUNT, 0, 0);
         for (LRESULT index = 0; index < count; ++index) {
@@ -284,6 +286,25 @@ TEST_F(BrisklowScan, ComputerListKeepsTheFirstSpellingAndMovesUsedNamesUp) {
     EXPECT_EQ(Status(), "3 processos");
     EXPECT_EQ(ComputerEntries(), (std::vector<std::string>{"Server1", local, "pc3"}));
     EXPECT_EQ(ControlText(Of(Control::PcComboBox)), "pc3");
+}
+
+TEST_F(BrisklowScan, UserListHoldsTheEmptyUserOnceAndEachNameInItsFirstSpelling) {
+    ASSERT_TRUE(Start(TestNetwork()).ended);
+    for (int scan = 0; scan < 3; ++scan) {
+        const ScanEnd end = Scan("Server1", {}, {}, Control::PcComboBox);
+        ASSERT_TRUE(end.ended);
+        ASSERT_TRUE(end.boxTexts.empty()) << Joined(end.boxTexts);
+    }
+    std::vector<std::string> users = Entries(Control::UserComboBox);
+    EXPECT_EQ(std::count(users.begin(), users.end(), std::string()), 1) << Joined(users);
+
+    ASSERT_TRUE(Scan("LOCKED", "Admin", "s3cret").ended);
+    EXPECT_EQ(Status(), "2 processos");
+    users.push_back("Admin");
+    EXPECT_EQ(Entries(Control::UserComboBox), users);
+    ASSERT_TRUE(Scan("LOCKED", "admin", "s3cret").ended);
+    EXPECT_EQ(Status(), "2 processos");
+    EXPECT_EQ(Entries(Control::UserComboBox), users);
 }
 
 TEST_F(BrisklowScan, HeaderClickSortsByValueDescendingThenAscending) {
