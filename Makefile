@@ -1,5 +1,5 @@
 # make run: build Brisklow.exe and start it under Wine.   make test: every test, native and Wine.
-.PHONY: run test check test-native test-windows deps native windows fuzz bench clean
+.PHONY: run test check test-native test-windows test-clang deps native windows windows-clang fuzz bench dist clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -23,7 +23,20 @@ test-native: check native
 test-windows: check windows
 	ctest --preset windows
 
-test: test-native test-windows
+# The second compiler: Brisklow.exe and the stand-in built by clang, warnings as errors.
+windows-clang: deps
+	cmake --preset windows-clang
+	cmake --build --preset windows-clang
+
+test-clang: windows-clang
+
+test: test-native test-windows test-clang
+
+# The release a user downloads: build/dist/Brisklow-<version>-win64.zip (exe, README, LICENSE).
+dist: deps
+	cmake --preset windows-release
+	cmake --build --preset windows-release
+	cpack --preset dist
 
 # The fuzz targets (clang, libFuzzer), each run for a bounded time from its seeds; not part of test.
 fuzz: deps

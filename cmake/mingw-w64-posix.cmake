@@ -1,15 +1,6 @@
-# Cross-compiling for 64-bit Windows with Debian's mingw-w64, POSIX-threads variant
+# Cross-compiling for 64-bit Windows with Debian's mingw-w64 g++, POSIX-threads variant
 # (the win32-threads variant has no std::thread and cannot build GoogleTest).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
 
-set(BRISKLOW_MINGW_TRIPLE x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${BRISKLOW_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${BRISKLOW_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${BRISKLOW_MINGW_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${BRISKLOW_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

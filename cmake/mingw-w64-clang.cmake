@@ -1,0 +1,21 @@
+# Cross-compiling for 64-bit Windows with Debian's clang against the mingw-w64 headers and
+# libraries, and the C++ library of the g++ POSIX-threads variant: a second compiler over the
+# same code, so that what only g++ accepts is caught here.
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
+
+set(CMAKE_C_COMPILER clang)
+set(CMAKE_CXX_COMPILER clang++)
+set(CMAKE_C_COMPILER_TARGET ${BRISKLOW_MINGW_TRIPLE})
+set(CMAKE_CXX_COMPILER_TARGET ${BRISKLOW_MINGW_TRIPLE})
+set(CMAKE_SYSROOT /usr/${BRISKLOW_MINGW_TRIPLE})
+
+# clang does not find the g++ variant's folder ("12-posix") by itself.
+set(BRISKLOW_MINGW_GCC_DIR /usr/lib/gcc/${BRISKLOW_MINGW_TRIPLE}/12-posix)
+set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES
+    ${BRISKLOW_MINGW_GCC_DIR}/include/c++ ${BRISKLOW_MINGW_GCC_DIR}/include/c++/${BRISKLOW_MINGW_TRIPLE})
+set(CMAKE_EXE_LINKER_FLAGS_INIT -L${BRISKLOW_MINGW_GCC_DIR})
+set(CMAKE_SHARED_LINKER_FLAGS_INIT -L${BRISKLOW_MINGW_GCC_DIR})
+# A static link names the C++ library and its runtime support in one group: they refer to each
+# other.
+set(CMAKE_CXX_STANDARD_LIBRARIES
+    "-Wl,--start-group -lstdc++ -lpthread -lgcc_eh -lgcc -Wl,--end-group")
