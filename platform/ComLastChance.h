@@ -4,6 +4,7 @@
 #include <windows.h>
 // The other Windows headers build on windows.h.
 #include <oleauto.h>
+#include <wrl/client.h>
 
 #include <string>
 #include <utility>
@@ -11,6 +12,21 @@
 #include "platform/LastChance.h"
 
 namespace brisklow {
+
+// Leaves `description` (and `source`, when given) as the thread's error information, or clears it
+// when `description` is null.
+inline void SetThreadErrorInfo(const wchar_t* description, const wchar_t* source = nullptr) {
+    if (!description) {
+        SetErrorInfo(0, nullptr);
+        return;
+    }
+    Microsoft::WRL::ComPtr<ICreateErrorInfo> create;
+    if (FAILED(CreateErrorInfo(&create))) return;
+    create->SetDescription(const_cast<wchar_t*>(description));
+    if (source) create->SetSource(const_cast<wchar_t*>(source));
+    Microsoft::WRL::ComPtr<IErrorInfo> info;
+    if (SUCCEEDED(create.As(&info))) SetErrorInfo(0, info.Get());
+}
 
 // Leaves `message` (UTF-8, or the ANSI code page's bytes when it is not UTF-8) as the thread's
 // error description.
@@ -27,15 +43,7 @@ inline void SetErrorDescription(const std::string& message) {
     if (wideLength > 0) {
         MultiByteToWideChar(codePage, 0, message.data(), length, description.data(), wideLength);
     }
-    ICreateErrorInfo* create = nullptr;
-    if (FAILED(CreateErrorInfo(&create))) return;
-    create->SetDescription(description.data());
-    IErrorInfo* info = nullptr;
-    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
-        SetErrorInfo(0, info);
-        info->Release();
-    }
-    create->Release();
+    SetThreadErrorInfo(description.c_str());
 }
 
 // Runs a COM method's `body` and returns its result; an exception that leaves it answers

@@ -38,22 +38,7 @@ const char* NamedValues(IDispatch* set) { return set ? "set" : "null"; }
 // Leaves `description` on the thread as its error object, as a scripting object does when a call
 // fails; without a description the thread is left without one.
 void SetThreadErrorInfo(const std::optional<std::wstring>& description) {
-    if (!description) {
-        SetErrorInfo(0, nullptr);
-        return;
-    }
-    ICreateErrorInfo* create = nullptr;
-    if (FAILED(CreateErrorInfo(&create))) return;
-    std::wstring text = *description;
-    std::wstring source = L"WMI double";
-    create->SetDescription(text.data());
-    create->SetSource(source.data());
-    IErrorInfo* info = nullptr;
-    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
-        SetErrorInfo(0, info);
-        info->Release();
-    }
-    create->Release();
+    brisklow::SetThreadErrorInfo(description ? description->c_str() : nullptr, L"WMI double");
 }
 
 // Makes one call and notes it with its answer. A COM call must not let an exception out: the
