@@ -437,6 +437,16 @@ class BrowserStandIn {
     std::string old_;
 };
 
+// The file the browser stand-in writes the addresses it was asked to open to, empty.
+std::string EmptyUrlLog() {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    std::string path =
+        std::string(temp) + "brisklow-opened-" + std::to_string(GetCurrentProcessId()) + ".txt";
+    DeleteFileA(path.c_str());
+    return path;
+}
+
 std::string FolderOfThisProgram() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, sizeof path);
@@ -481,11 +491,7 @@ TEST_F(BrisklowReliability, HostileProcessesShowWholeAndTheWebQueryStaysWellForm
     }
     network += R"({"name": "NOTHING", "processes": []}]})";
 
-    char temp[MAX_PATH] = {};
-    GetTempPathA(sizeof temp, temp);
-    const std::string opened =
-        std::string(temp) + "brisklow-opened-" + std::to_string(GetCurrentProcessId()) + ".txt";
-    DeleteFileA(opened.c_str());
+    const std::string opened = EmptyUrlLog();
     const BrowserStandIn browser(FolderOfThisProgram() + "\\brisklow_url_recorder.exe");
     ASSERT_TRUE(Start(network, {{"BRISKLOW_URL_LOG", opened}}).ended);
 
@@ -562,11 +568,7 @@ TEST_F(BrisklowReliability, NameInAKoreanCodePageSearchesAsUtf8) {
     const std::string network = R"({"computers": [{"name": "SEOUL", "processes": [)" +
                                 ProcessJson(R"("C:\\Windows\\\uba54\ubaa8\uc7a5.exe")", "5") +
                                 "]}]}";
-    char temp[MAX_PATH] = {};
-    GetTempPathA(sizeof temp, temp);
-    const std::string opened =
-        std::string(temp) + "brisklow-opened-" + std::to_string(GetCurrentProcessId()) + ".txt";
-    DeleteFileA(opened.c_str());
+    const std::string opened = EmptyUrlLog();
     const BrowserStandIn browser(FolderOfThisProgram() + "\\brisklow_url_recorder.exe");
     ASSERT_TRUE(Start(network, {{"BRISKLOW_URL_LOG", opened}}).ended);
 
@@ -673,9 +675,9 @@ void Print(const char* when, const Usage& usage) {
 }
 
 int SoakScans() {
-    const char* text = std::getenv("BRISKLOW_SOAK_SCANS");
-    const int scans = text && *text ? std::atoi(text) : 100;
-    return scans;
+    char text[16] = {};
+    const DWORD length = GetEnvironmentVariableA("BRISKLOW_SOAK_SCANS", text, sizeof text);
+    return length > 0 && length < sizeof text ? std::atoi(text) : 100;
 }
 
 TEST_F(BrisklowReliability, SoakOfManyScansKeepsHandlesAndMemoryFlat) {

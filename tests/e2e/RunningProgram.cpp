@@ -88,12 +88,7 @@ void PressEnter(HWND control) {
     PostMessageA(TypingTarget(control), WM_KEYDOWN, VK_RETURN, 0x001C0001);
 }
 
-bool SaveScreenshot(const std::string& unixPath) {
-    const std::string windowsPath = "Z:" + unixPath;
-    DeleteFileA(windowsPath.c_str());
-    // Wine starts Unix programs too; it gives no handle to wait on, so the finished file is
-    // waited for instead: a PNG file ends with its IEND chunk.
-    std::string command = "/usr/bin/import -window root " + unixPath;
+bool StartUnixProgram(std::string command) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -103,6 +98,15 @@ bool SaveScreenshot(const std::string& unixPath) {
     }
     if (info.hProcess) CloseHandle(info.hProcess);
     if (info.hThread) CloseHandle(info.hThread);
+    return true;
+}
+
+bool SaveScreenshot(const std::string& unixPath) {
+    const std::string windowsPath = "Z:" + unixPath;
+    DeleteFileA(windowsPath.c_str());
+    // Wine starts Unix programs too; it gives no handle to wait on, so the finished file is
+    // waited for instead: a PNG file ends with its IEND chunk.
+    if (!StartUnixProgram("/usr/bin/import -window root " + unixPath)) return false;
     const std::string kEnd = std::string("IEND\xAE\x42\x60\x82", 8);
     return WaitUntil([&] {
         std::ifstream file(windowsPath, std::ios::binary);
@@ -115,11 +119,11 @@ bool SaveScreenshot(const std::string& unixPath) {
 }
 
 std::string ProgramPath() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path);
-    for (int up = 0; up < 3; ++up) folder.erase(folder.find_last_of("\\/"));
-    return folder + "\\Brisklow.exe";
+    char named[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA("BRISKLOW_PROGRAM", named, sizeof named);
+    std::string path = length > 0 && length < sizeof named ? named : BRISKLOW_PROGRAM_FILE;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
 
 namespace {

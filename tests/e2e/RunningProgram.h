@@ -95,10 +95,15 @@ void Type(HWND control, const std::string& text);
 // Presses Enter in the control's edit.
 void PressEnter(HWND control);
 
+// Starts a Unix program (a command line with its absolute path) from Wine, without waiting: Wine
+// gives no handle of it to wait on, so the caller waits for its effect.
+bool StartUnixProgram(std::string command);
+
 // Saves a picture of the whole display as a PNG file at a Unix path; whether it was written.
 bool SaveScreenshot(const std::string& unixPath);
 
-// The path of Brisklow.exe: two folders above this test program.
+// The path of the Brisklow.exe that was built with this driver, or of the one that the variable
+// BRISKLOW_PROGRAM names (a release's, say).
 std::string ProgramPath();
 
 }  // namespace brisklow::e2e
