@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/RunningProgram.h"
 #include "texts/UiTexts.h"
@@ -29,19 +30,9 @@ std::string BoxText(HWND box) {
 }
 
 // Presses keys on the virtual display as a keyboard would, into the window holding the focus
-// there. Wine gives no handle of the Unix program to wait on: the caller waits for the effect.
+// there; the caller waits for the effect.
 bool PressKeysOnTheDisplay(const std::string& keys) {
-    std::string command = "/usr/bin/xdotool key " + keys;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-        return false;
-    }
-    if (info.hProcess) CloseHandle(info.hProcess);
-    if (info.hThread) CloseHandle(info.hThread);
-    return true;
+    return StartUnixProgram("/usr/bin/xdotool key " + keys);
 }
 
 LONG_PTR StyleOf(HWND window) { return GetWindowLongPtrA(window, GWL_STYLE); }
@@ -456,6 +447,33 @@ TEST_F(BrisklowWindow, CancellingTheComputerPickerLeavesTheComputerBoxAsItWas) {
     PostMessageA(picker, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
     EXPECT_EQ(BoxText(Of(Control::PcComboBox)), before);
+}
+
+// The version a person reads in the file's properties is the project's, in numbers and in text.
+TEST_F(BrisklowWindow, FileVersionIsTheProjectVersion) {
+    const std::string path = ProgramPath();
+    DWORD ignored = 0;
+    std::vector<char> info(GetFileVersionInfoSizeA(path.c_str(), &ignored));
+    ASSERT_FALSE(info.empty()) << path << " has no version resource";
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+
+    unsigned major = 0, minor = 0, patch = 0;
+    ASSERT_EQ(std::sscanf(BRISKLOW_PROJECT_VERSION, "%u.%u.%u", &major, &minor, &patch), 3);
+    void* value = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", &value, &size));
+    const auto& fixed = *static_cast<const VS_FIXEDFILEINFO*>(value);
+    EXPECT_EQ(fixed.dwFileVersionMS, (major << 16) | minor);
+    EXPECT_EQ(fixed.dwFileVersionLS, patch << 16);
+    EXPECT_EQ(fixed.dwProductVersionMS, (major << 16) | minor);
+    EXPECT_EQ(fixed.dwProductVersionLS, patch << 16);
+
+    const std::string text = std::string(BRISKLOW_PROJECT_VERSION) + ".0";
+    for (const char* name : {"FileVersion", "ProductVersion"}) {
+        const std::string query = std::string("\\StringFileInfo\\041604E4\\") + name;
+        ASSERT_TRUE(VerQueryValueA(info.data(), query.c_str(), &value, &size)) << name;
+        EXPECT_EQ(std::string(static_cast<const char*>(value)), text) << name;
+    }
 }
 
 // Leaves a picture of the whole screen in the build folder, for a person to look at.
