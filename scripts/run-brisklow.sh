@@ -5,6 +5,8 @@
 # With a display the window opens there. Without one it uses a virtual display: it waits for the
 # first scan to end, prints what the window shows, keeps a screenshot in the build folder, closes
 # the window and exits 0.
+# BRISKLOW_PROGRAM (a Windows path, such as Z:\tmp\Brisklow.exe) starts another Brisklow.exe
+# instead of the build's own: a release's, say.
 set -euo pipefail
 build=$(cd "${1:-build/windows}" && pwd)
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -40,5 +42,5 @@ if [ -n "$state" ]; then
 else
   # On a real display the window manager frames the window.
   "$runner" reg delete "$x11_key" /v Managed /f >/dev/null 2>&1 || true
-  "$runner" "$build/Brisklow.exe"
+  "$runner" "${BRISKLOW_PROGRAM:-$build/Brisklow.exe}"
 fi
