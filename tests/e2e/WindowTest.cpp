@@ -457,8 +457,9 @@ TEST_F(BrisklowWindow, FileVersionIsTheProjectVersion) {
     ASSERT_FALSE(info.empty()) << path << " has no version resource";
     ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
 
-    unsigned major = 0, minor = 0, patch = 0;
-    ASSERT_EQ(std::sscanf(BRISKLOW_PROJECT_VERSION, "%u.%u.%u", &major, &minor, &patch), 3);
+    const unsigned major = BRISKLOW_PROJECT_VERSION_MAJOR;
+    const unsigned minor = BRISKLOW_PROJECT_VERSION_MINOR;
+    const unsigned patch = BRISKLOW_PROJECT_VERSION_PATCH;
     void* value = nullptr;
     UINT size = 0;
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\", &value, &size));
