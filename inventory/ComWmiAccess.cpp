@@ -187,12 +187,9 @@ class ComEnumerator final : public WmiEnumerator {
     std::unique_ptr<WmiEnumItem> Next() override {
         auto item = std::make_unique<ComEnumItem>();
         ULONG fetched = 0;
-        const HRESULT result = enumerator_->Next(1, item->Slot(), &fetched);
-        if (result != S_OK || fetched != 1) {
-            // A failing step ends the list like its end; its error object must not outlive it.
-            DiscardErrorInfo();
-            return nullptr;
-        }
+        HRESULT result = S_OK;
+        Checked([&] { return result = enumerator_->Next(1, item->Slot(), &fetched); });
+        if (result != S_OK || fetched != 1) return nullptr;
         return item;
     }
 

@@ -55,6 +55,16 @@ void ReadUsage(WmiPropertySet& properties, TProcesInformation& record) {
     }
 }
 
+// The enumerator's next item, or none at the end of the list. A step that fails ends the list
+// the same way, without a box: the rows read before it stay and the user is still remembered.
+std::unique_ptr<WmiEnumItem> NextOrEnd(WmiEnumerator& processes) {
+    try {
+        return processes.Next();
+    } catch (const WmiError&) {
+        return nullptr;
+    }
+}
+
 }  // namespace
 
 void ScanProcesses(WmiAccess& wmi, ScanSink& sink, const std::string& computer,
@@ -84,7 +94,7 @@ void ScanProcesses(WmiAccess& wmi, ScanSink& sink, const std::string& computer,
             std::unique_ptr<WmiEnumerator> processes = processClass->Instances(0)->NewEnum();
             stepMarker = "7";
 
-            while (std::unique_ptr<WmiEnumItem> item = processes->Next()) {
+            while (std::unique_ptr<WmiEnumItem> item = NextOrEnd(*processes)) {
                 std::unique_ptr<WmiObject> process = item->QueryObject();
                 std::unique_ptr<WmiPropertySet> properties = process->Properties();
                 TProcesInformation& record = table.Append();

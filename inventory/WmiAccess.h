@@ -38,8 +38,8 @@ class WmiEnumItem {
 class WmiEnumerator {
   public:
     virtual ~WmiEnumerator() = default;
-    // Next(1): the item, or none when the enumerator answers anything but success with one item.
-    // Never raises: a failing step ends the enumeration like its normal end.
+    // Next(1): the item, or none at the end of the list (success without an item); raises when
+    // the step fails. The scan ends its list quietly on either.
     virtual std::unique_ptr<WmiEnumItem> Next() = 0;
 };
 

@@ -417,6 +417,7 @@ TEST_F(ComWmiAccessTest, FailingEnumeratorEndsTheListQuietly) {
     Scan();
     EXPECT_EQ(table.Length(), 2u);
     EXPECT_THAT(sink.boxes, IsEmpty());
+    EXPECT_THAT(sink.userEntries, ElementsAre("Administrator", "admin"));
     EXPECT_EQ(fake->liveObjects.load(), 0);
 }
 

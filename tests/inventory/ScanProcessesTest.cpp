@@ -39,7 +39,8 @@ class ScanProcessesTest : public ::testing::Test {
 TEST_F(ScanProcessesTest, MakesTheCallsInOrderWithTheirArguments) {
     wmi.processes = {MakeProcess("smss.exe", 400)};
     Scan("SRV1", "admin", "s3cret");
-    ASSERT_GE(wmi.log.size(), 12u);
+    // The other ten property reads and the Next that finds the end follow these fourteen.
+    ASSERT_EQ(wmi.log.size(), 14u + 10u + 1u);
     EXPECT_THAT(std::vector<std::string>(wmi.log.begin(), wmi.log.begin() + 14),
                 ElementsAre("CreateLocator", "ConnectServer SRV1|root\\CIMV2|admin|s3cret|||0",
                             "Security_", "ImpersonationLevel 3", "Security_", "Privileges",
@@ -204,11 +205,12 @@ TEST_F(ScanProcessesTest, EachFailingStepNamesItsMarker) {
 
 TEST_F(ScanProcessesTest, FailingEnumeratorEndsTheLoopSilently) {
     for (int i = 0; i < 5; ++i) wmi.processes.push_back(MakeProcess("p.exe", i));
-    wmi.enumeratorEndsAfter = 3;
+    wmi.FailCall("Next", "Generic failure", 3);
     Scan();
     EXPECT_EQ(table.Length(), 3u);
     EXPECT_TRUE(sink.boxes.empty());
     EXPECT_THAT(sink.userEntries, ElementsAre("Administrator", "admin"));
+    EXPECT_EQ(wmi.liveObjects, 0);
 }
 
 TEST_F(ScanProcessesTest, StatusLineShowsStartThenConnectingText) {

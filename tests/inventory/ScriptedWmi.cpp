@@ -96,8 +96,8 @@ class Enumerator : public WmiEnumerator, Counted {
         wmi_.Log("Next");
         const size_t count =
             wmi_.generatedProcesses > 0 ? wmi_.generatedProcesses : wmi_.processes.size();
+        if (wmi_.HasFailures()) wmi_.Enter("Next", next_);
         if (next_ >= count) return nullptr;
-        if (wmi_.enumeratorEndsAfter && next_ >= *wmi_.enumeratorEndsAfter) return nullptr;
         return std::make_unique<EnumItem>(wmi_, next_++);
     }
 

@@ -19,14 +19,14 @@ class ScriptedWmi : public WmiAccess {
   public:
     std::vector<ScriptedProcess> processes;
     bool connectReturnsNoServices = false;
-    std::optional<size_t> enumeratorEndsAfter;  // the enumerator fails after that many items
     // When not 0, serves that many processes made on demand instead of `processes`: process i is
     // named "p<i>.exe" with id i, 4000 KiB and 3 CPU seconds, its other numbers 1.
     size_t generatedProcesses = 0;
     bool logCalls = true;
 
-    // Makes the named call fail with `message`; for per-process calls (QueryObject, Properties,
-    // Item:<name>), only at that process index when one is given.
+    // Makes the named call fail with `message`; for per-process calls (Next, QueryObject,
+    // Properties, Item:<name>), only at that process index when one is given ("Next" counts the
+    // item it would hand out).
     void FailCall(const std::string& call, const std::string& message,
                   std::optional<size_t> atProcess = std::nullopt);
 
