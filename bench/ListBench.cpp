@@ -61,7 +61,10 @@ class BenchList {
             // TForm1::FormPaint's order: the balloon with its tool, then the list's procedure.
             ui_.CreateBalloonWindow();
             ui_.SetBalloonTitle(1, UiText(1));
-            ui_.SetBalloonDelays(32000);
+            for (auto which : {UiServices::BalloonDelay::Initial, UiServices::BalloonDelay::AutoPop,
+                               UiServices::BalloonDelay::Reshow}) {
+                ui_.SetBalloonDelay(which, 32000);
+            }
             ui_.ActivateBalloon(false);
             ui_.AddBalloonTool(UiText(2));
             ui_.HookListView();

@@ -93,7 +93,8 @@ class UiServices {
     // The details balloon: a tooltip window of the main window, with one tool on the list.
     virtual void CreateBalloonWindow() = 0;
     virtual void SetBalloonTitle(int icon, const std::string& title) = 0;
-    virtual void SetBalloonDelays(int milliseconds) = 0;  // initial, auto-pop and reshow, in turn
+    enum class BalloonDelay { Initial, AutoPop, Reshow };
+    virtual void SetBalloonDelay(BalloonDelay which, int milliseconds) = 0;
     virtual void ActivateBalloon(bool active) = 0;
     virtual void AddBalloonTool(const std::string& text) = 0;
     virtual void RemoveBalloonTool() = 0;

@@ -378,10 +378,11 @@ void Win32UiServices::SetBalloonTitle(int icon, const std::string& title) {
                  reinterpret_cast<LPARAM>(title.c_str()));
 }
 
-void Win32UiServices::SetBalloonDelays(int milliseconds) {
-    for (WPARAM which : {TTDT_INITIAL, TTDT_AUTOPOP, TTDT_RESHOW}) {
-        SendMessageA(balloon_.get(), TTM_SETDELAYTIME, which, MAKELPARAM(milliseconds, 0));
-    }
+void Win32UiServices::SetBalloonDelay(BalloonDelay which, int milliseconds) {
+    const WPARAM delay = which == BalloonDelay::Initial   ? TTDT_INITIAL
+                         : which == BalloonDelay::AutoPop ? TTDT_AUTOPOP
+                                                          : TTDT_RESHOW;
+    SendMessageA(balloon_.get(), TTM_SETDELAYTIME, delay, MAKELPARAM(milliseconds, 0));
 }
 
 void Win32UiServices::ActivateBalloon(bool active) {

@@ -69,7 +69,7 @@ class Win32UiServices final : public UiServices {
 
     void CreateBalloonWindow() override;
     void SetBalloonTitle(int icon, const std::string& title) override;
-    void SetBalloonDelays(int milliseconds) override;
+    void SetBalloonDelay(BalloonDelay which, int milliseconds) override;
     void ActivateBalloon(bool active) override;
     void AddBalloonTool(const std::string& text) override;
     void RemoveBalloonTool() override;

@@ -151,7 +151,9 @@ void TForm1::CreateDetailsBalloon(const std::string& title, const std::string& t
     ui_.CreateBalloonWindow();
     balloonCreated_ = true;
     ui_.SetBalloonTitle(kInformationIcon, title);
-    ui_.SetBalloonDelays(kBalloonDelayMs);
+    ui_.SetBalloonDelay(UiServices::BalloonDelay::Initial, kBalloonDelayMs);
+    ui_.SetBalloonDelay(UiServices::BalloonDelay::AutoPop, kBalloonDelayMs);
+    ui_.SetBalloonDelay(UiServices::BalloonDelay::Reshow, kBalloonDelayMs);
     ui_.ActivateBalloon(false);
     ui_.AddBalloonTool(text);
     local_.trace("--- created ---");

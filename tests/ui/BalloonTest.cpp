@@ -37,10 +37,11 @@ TEST(BalloonCreationTest, BalloonIsCreatedDeactivatedWithItsTitleDelaysAndTool) 
                  [&](const std::string& text) { traces.push_back(text); }});
     form.FormCreate();
     form.Paint();
-    EXPECT_THAT(
-        std::vector<std::string>(ui.log.begin(), ui.log.begin() + 6),
-        ElementsAre("CreateBalloonWindow", "BalloonTitle 1 Mais detalhes...", "BalloonDelays 32000",
-                    "BalloonDeactivate", "BalloonAddTool " + UiText(2), "HookListView"));
+    EXPECT_THAT(std::vector<std::string>(ui.log.begin(), ui.log.begin() + 8),
+                ElementsAre("CreateBalloonWindow", "BalloonTitle 1 Mais detalhes...",
+                            "BalloonDelay initial 32000", "BalloonDelay auto-pop 32000",
+                            "BalloonDelay reshow 32000", "BalloonDeactivate",
+                            "BalloonAddTool " + UiText(2), "HookListView"));
     EXPECT_EQ(traces.front(), "--- created ---");
     EXPECT_EQ(form.BalloonState(), 0u);
 }

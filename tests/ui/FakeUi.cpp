@@ -125,8 +125,11 @@ void FakeUi::SetBalloonTitle(int icon, const std::string& title) {
     log.push_back("BalloonTitle " + std::to_string(icon) + " " + title);
 }
 
-void FakeUi::SetBalloonDelays(int milliseconds) {
-    log.push_back("BalloonDelays " + std::to_string(milliseconds));
+void FakeUi::SetBalloonDelay(BalloonDelay which, int milliseconds) {
+    const char* name = which == BalloonDelay::Initial   ? "initial"
+                       : which == BalloonDelay::AutoPop ? "auto-pop"
+                                                        : "reshow";
+    log.push_back(std::string("BalloonDelay ") + name + " " + std::to_string(milliseconds));
 }
 
 void FakeUi::ActivateBalloon(bool active) {

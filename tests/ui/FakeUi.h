@@ -77,7 +77,7 @@ class FakeUi : public UiServices {
     void PlayAnimation(bool playing) override;
     void CreateBalloonWindow() override;
     void SetBalloonTitle(int icon, const std::string& title) override;
-    void SetBalloonDelays(int milliseconds) override;
+    void SetBalloonDelay(BalloonDelay which, int milliseconds) override;
     void ActivateBalloon(bool active) override;
     void AddBalloonTool(const std::string& text) override;
     void RemoveBalloonTool() override;
