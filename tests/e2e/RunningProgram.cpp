@@ -88,6 +88,63 @@ void PressEnter(HWND control) {
     PostMessageA(TypingTarget(control), WM_KEYDOWN, VK_RETURN, 0x001C0001);
 }
 
+ScreenPicture::ScreenPicture(HWND window, const RECT& clientArea)
+    : width_(clientArea.right - clientArea.left), height_(clientArea.bottom - clientArea.top) {
+    if (width_ <= 0 || height_ <= 0) throw std::runtime_error("an empty picture");
+    POINT origin{clientArea.left, clientArea.top};
+    ClientToScreen(window, &origin);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = -height_;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const bool copied = bitmap && bits && SelectObject(memory, bitmap) &&
+                        BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
+    if (copied) {
+        GdiFlush();
+        const auto* source = static_cast<const DWORD*>(bits);
+        pixels_.reserve(static_cast<size_t>(width_) * static_cast<size_t>(height_));
+        for (size_t i = 0; i < static_cast<size_t>(width_) * static_cast<size_t>(height_); ++i) {
+            const DWORD bgr = source[i];
+            pixels_.push_back(RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF));
+        }
+    }
+    DeleteDC(memory);
+    if (bitmap) DeleteObject(bitmap);
+    ReleaseDC(nullptr, screen);
+    if (!copied) throw std::runtime_error("the screen could not be read");
+}
+
+COLORREF ScreenPicture::At(int x, int y) const {
+    return pixels_.at(static_cast<size_t>(y) * static_cast<size_t>(width_) +
+                      static_cast<size_t>(x));
+}
+
+int ScreenPicture::CountOtherThan(COLORREF colour, int top, int bottom) const {
+    int count = 0;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = 0; x < width_; ++x) count += At(x, y) != colour ? 1 : 0;
+    }
+    return count;
+}
+
+int ScreenPicture::CountDark(int top, int bottom) const {
+    int count = 0;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = 0; x < width_; ++x) {
+            const COLORREF pixel = At(x, y);
+            count += GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) < 3 * 100 ? 1 : 0;
+        }
+    }
+    return count;
+}
+
 bool StartUnixProgram(std::string command) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;

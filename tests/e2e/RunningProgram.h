@@ -99,6 +99,25 @@ void PressEnter(HWND control);
 // gives no handle of it to wait on, so the caller waits for its effect.
 bool StartUnixProgram(std::string command);
 
+// What the screen shows inside a rectangle of a window's client area, read back pixel by pixel.
+class ScreenPicture {
+  public:
+    ScreenPicture(HWND window, const RECT& clientArea);
+    int width() const { return width_; }
+    int height() const { return height_; }
+    COLORREF At(int x, int y) const;  // relative to the rectangle's top left corner
+    // How many pixels of the rows [top, bottom) differ from `colour`, and how many of them are
+    // dark (as text is on a light background).
+    int CountOtherThan(COLORREF colour, int top, int bottom) const;
+    int CountDark(int top, int bottom) const;
+    bool SameAs(const ScreenPicture& other) const { return pixels_ == other.pixels_; }
+
+  private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<COLORREF> pixels_;
+};
+
 // Saves a picture of the whole display as a PNG file at a Unix path; whether it was written.
 bool SaveScreenshot(const std::string& unixPath);
 
