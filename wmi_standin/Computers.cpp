@@ -125,6 +125,8 @@ Connection ConnectOrThrow(const wmi_doubles::ConnectRequest& request) {
     }
     if (network) {
         if (const Computer* computer = FindComputer(*network, server)) {
+            // A slow computer: the caller waits in its connect call, as with a real one.
+            if (computer->delayMs > 0) Sleep(static_cast<DWORD>(computer->delayMs));
             if (!AccountAccepted(*computer, U16Of(request.user), U16Of(request.password))) {
                 return Refusal(E_ACCESSDENIED, L"Access denied");
             }

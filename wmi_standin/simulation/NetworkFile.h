@@ -62,6 +62,8 @@ struct Computer {
     std::optional<std::vector<Account>> accounts;
     std::vector<CallFailure> failures;
     std::optional<size_t> enumFailAfter;
+    // How long connecting to it takes, as a slow computer makes its caller wait.
+    size_t delayMs = 0;
     // Processes made on demand after the listed ones.
     size_t generate = 0;
     std::vector<Process> processes;
