@@ -121,7 +121,8 @@ ScanEnd StandinProgramTest::WaitForScanEnd(size_t scansBefore) {
 }
 
 ScanEnd StandinProgramTest::Scan(const std::string& computer, const std::string& user,
-                                 const std::string& password, Control enterIn) {
+                                 const std::string& password, Control enterIn,
+                                 const std::function<void()>& whileRunning) {
     PollLog();
     segment_.clear();
     Type(Of(Control::PcComboBox), computer);
@@ -129,6 +130,7 @@ ScanEnd StandinProgramTest::Scan(const std::string& computer, const std::string&
     Type(Of(Control::PasswordEdit), password);
     const size_t before = scansEnded_;
     PressEnter(Of(enterIn));
+    if (whileRunning) whileRunning();
     return WaitForScanEnd(before);
 }
 

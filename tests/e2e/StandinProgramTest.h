@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,10 +53,11 @@ class StandinProgramTest : public ::testing::Test {
 
     HWND Of(Control control) const { return program_->Control(ControlId(control)); }
 
-    // Types the three boxes as given and presses Enter in `enterIn`; the log lines of that scan
-    // are in segment_ afterwards.
+    // Types the three boxes as given and presses Enter in `enterIn`; runs `whileRunning`, if
+    // given, then waits for the scan to end. The log lines of that scan are in segment_ afterwards.
     ScanEnd Scan(const std::string& computer, const std::string& user = {},
-                 const std::string& password = {}, Control enterIn = Control::PasswordEdit);
+                 const std::string& password = {}, Control enterIn = Control::PasswordEdit,
+                 const std::function<void()>& whileRunning = {});
     // Waits for the scan after `scansBefore` ended scans to end; an error box that comes on the
     // way is read and closed, as a person would close it.
     ScanEnd WaitForScanEnd(size_t scansBefore);

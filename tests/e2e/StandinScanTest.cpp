@@ -13,6 +13,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -29,33 +30,20 @@ constexpr int kNameColumn = 0;
 constexpr int kPathColumn = 1;
 constexpr int kPidColumn = 2;
 
-std::string LocaleValue(LCTYPE type) {
-    char value[80] = {};
-    const int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, value, sizeof value);
-    return length > 1 ? std::string(value, static_cast<size_t>(length - 1)) : std::string();
-}
+// The CPU times of one minute and of one hour as the locale that CTest starts this case in writes
+// them: a time of day that long after midnight for the minute, hours, minutes and seconds for the
+// hour. Wine takes the locale from LANG.
+struct LocaleTimes {
+    std::string minute, hour;
+};
 
-std::string TwoDigits(unsigned value) {
-    return std::string(1, static_cast<char>('0' + value / 10)) +
-           static_cast<char>('0' + value % 10);
-}
-
-// A CPU time of one minute up to an hour as the locale's user settings write a time of day that
-// long after midnight; one hour and more as hours, minutes and seconds.
-std::string LocaleLongTime(unsigned seconds) {
-    const bool leadingZero = LocaleValue(LOCALE_ITLZERO) == "1";
-    const std::string separator = LocaleValue(LOCALE_STIME);
-    const std::string rest =
-        separator + TwoDigits(seconds / 60 % 60) + separator + TwoDigits(seconds % 60);
-    const unsigned hours = seconds / 3600;
-    if (hours > 0) {
-        return (leadingZero && hours < 10 ? TwoDigits(hours) : std::to_string(hours)) + rest;
-    }
-    if (LocaleValue(LOCALE_ITIME) == "1") return (leadingZero ? "00" : "0") + rest;
-    const std::string marker = LocaleValue(LOCALE_S1159);
-    const std::string time = "12" + rest;
-    if (marker.empty()) return time;
-    return LocaleValue(LOCALE_ITIMEMARKPOSN) == "1" ? marker + " " + time : time + " " + marker;
+std::optional<LocaleTimes> TimesOfTheLocale() {
+    char name[64] = {};
+    const DWORD length = GetEnvironmentVariableA("LANG", name, sizeof name);
+    const std::string lang(name, length < sizeof name ? length : 0);
+    if (lang.rfind("en_US", 0) == 0) return LocaleTimes{"12:01:00 AM", "1:00:00"};
+    if (lang.rfind("pt_BR", 0) == 0) return LocaleTimes{"00:01:00", "01:00:00"};
+    return std::nullopt;
 }
 
 std::string ComputerName() {
@@ -215,6 +203,8 @@ TEST_F(BrisklowScan, FirstScanListsTheProcessesOfThisComputer) {
 }
 
 TEST_F(BrisklowScan, SimulatedComputerShowsTheExactCellTexts) {
+    const std::optional<LocaleTimes> times = TimesOfTheLocale();
+    ASSERT_TRUE(times) << "start this case under LANG=en_US.UTF-8 or LANG=pt_BR.UTF-8";
     ASSERT_TRUE(Start(TestNetwork()).ended);
     const ScanEnd end = Scan("EDGE");
     ASSERT_TRUE(end.ended);
@@ -223,16 +213,55 @@ TEST_F(BrisklowScan, SimulatedComputerShowsTheExactCellTexts) {
         {"System", "", "4", "4", "3145728 K", "1 s", "25", "1", "3", "8"},
         {"tie.exe", "C:\\Tie\\tie.exe", "996", "4", "0 K", "4 s", "25", "1", "3", "8"},
         {"fiftynine.exe", "C:\\A\\fiftynine.exe", "1000", "4", "8 K", "59 s", "25", "1", "3", "8"},
-        {"minute.exe", "C:\\A\\minute.exe", "4294967295", "4", "1 K", LocaleLongTime(60), "25", "1",
-         "3", "8"},
-        {"hour.exe", "C:\\A\\hour.exe", "70", "4", "2 K", LocaleLongTime(3600), "25", "1", "3",
+        {"minute.exe", "C:\\A\\minute.exe", "4294967295", "4", "1 K", times->minute, "25", "1", "3",
          "8"},
+        {"hour.exe", "C:\\A\\hour.exe", "70", "4", "2 K", times->hour, "25", "1", "3", "8"},
         {"idle.exe", "C:\\A\\idle.exe", "0", "4", "4 K", "", "25", "1", "3", "8"},
     };
     EXPECT_EQ(Rows(), expected);
     EXPECT_EQ(Status(), "6 processos");
-    // Under the locale of this prefix the hour reads as hours, minutes and seconds.
-    EXPECT_EQ(LocaleLongTime(3600).substr(LocaleLongTime(3600).size() - 5), "00:00");
+}
+
+TEST_F(BrisklowScan, BusyAnimationPlaysInTheScanButtonsPlaceWhileAScanRuns) {
+    // SLOW keeps the connection waiting for three seconds, and the scan the window with it.
+    ASSERT_TRUE(Start(R"({"computers": [{"name": "SLOW", "delayMs": 3000, "processes": [)" +
+                      ProcessJson("slow.exe", "null", 7, "4096", "0", "0") + "]}]}")
+                    .ended);
+    HWND button = Of(Control::StartButton);
+    HWND animation = Of(Control::Animate1);
+    EXPECT_FALSE(IsWindowVisible(animation));
+    const RECT frame{0, 0, 16, 16};
+    // The dot of the program's own clip (resource 152); the system's find-computer clip has none.
+    const COLORREF dot = RGB(16, 104, 160);
+    const ScanEnd end = Scan("SLOW", {}, {}, Control::PasswordEdit, [&] {
+        ASSERT_TRUE(
+            WaitUntil([&] { return IsWindowVisible(animation) && !IsWindowVisible(button); },
+                      std::chrono::seconds(2)))
+            << "the animation did not take the scan button's place";
+        const RECT place = RectIn(animation, program_->main());
+        EXPECT_EQ(place.left, 472);
+        EXPECT_EQ(place.top, 27);
+        EXPECT_EQ(place.right - place.left, 16);
+        EXPECT_EQ(place.bottom - place.top, 16);
+        // While the scan blocks the window, the clip's frames go on changing on the screen.
+        const ScreenPicture first(animation, frame);
+        EXPECT_TRUE(WaitUntil([&] { return !ScreenPicture(animation, frame).SameAs(first); },
+                              std::chrono::milliseconds(1500)))
+            << "the frames do not advance";
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                const ScreenPicture now(animation, frame);
+                return now.CountOtherThan(dot, 0, now.height()) < now.width() * now.height();
+            },
+            std::chrono::milliseconds(1500)))
+            << "not the program's own clip";
+        EXPECT_TRUE(IsWindowVisible(animation)) << "the scan ended too soon to be watched";
+    });
+    ASSERT_TRUE(end.ended);
+    EXPECT_TRUE(end.boxTexts.empty()) << Joined(end.boxTexts);
+    EXPECT_EQ(Status(), "1 processos");
+    EXPECT_TRUE(IsWindowVisible(button));
+    EXPECT_FALSE(IsWindowVisible(animation));
 }
 
 TEST_F(BrisklowScan, RefusedCredentialsShowTheErrorBoxAndCountNothing) {
@@ -394,6 +423,27 @@ TEST_F(BrisklowScan, ScreenshotOfAFilledList) {
     EXPECT_EQ(Cell(11, kNameColumn), "filestore.exe");
     EXPECT_EQ(Cell(11, 4), "3145728 K");
     UpdateWindow(program_->main());
+
+    // On the screen each of the fifteen rows shows dark text on the light background, and the
+    // list below the last row shows only its background.
+    HWND list = Of(Control::ListView1);
+    RemoteBlock block(program_->process(), sizeof(RECT));
+    RECT first{LVIR_BOUNDS, 0, 0, 0};
+    block.Write(&first, sizeof first);
+    ASSERT_TRUE(SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(block.address())));
+    block.Read(&first, sizeof first);
+    const int rowHeight = first.bottom - first.top;
+    ASSERT_GT(rowHeight, 8);
+    RECT listArea{};
+    GetClientRect(list, &listArea);
+    listArea.top = first.top;
+    const ScreenPicture rows(list, listArea);
+    for (int row = 0; row < 15; ++row) {
+        EXPECT_GT(rows.CountDark(row * rowHeight, (row + 1) * rowHeight), 20) << "row " << row;
+    }
+    EXPECT_EQ(rows.CountOtherThan(GetSysColor(COLOR_WINDOW), 15 * rowHeight, rows.height()), 0)
+        << "nothing below the last row";
+
     EXPECT_TRUE(SaveScreenshot(BRISKLOW_FILLED_SCREENSHOT)) << BRISKLOW_FILLED_SCREENSHOT;
 }
 
