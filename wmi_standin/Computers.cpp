@@ -103,6 +103,17 @@ std::u16string LocalComputerName() {
     return U16Of({name, length});
 }
 
+// Waits until the named event is set, for a minute at most; why not, when it cannot wait.
+std::optional<std::wstring> HoldUntil(const std::wstring& eventName) {
+    const UniqueKernelHandle event(OpenEventW(SYNCHRONIZE, FALSE, eventName.c_str()));
+    if (!event) return L"The event " + eventName + L" to hold the connection on does not exist";
+    constexpr DWORD kLongestHoldMs = 60000;
+    if (WaitForSingleObject(event.get(), kLongestHoldMs) != WAIT_OBJECT_0) {
+        return L"The event " + eventName + L" was not set within a minute";
+    }
+    return std::nullopt;
+}
+
 Connection Serve(Scenario scenario) {
     auto served = std::make_shared<FakeWmi>(std::move(scenario), ModuleCallLog());
     return {S_OK, std::nullopt, std::move(served)};
@@ -125,8 +136,11 @@ Connection ConnectOrThrow(const wmi_doubles::ConnectRequest& request) {
     }
     if (network) {
         if (const Computer* computer = FindComputer(*network, server)) {
-            // A slow computer: the caller waits in its connect call, as with a real one.
-            if (computer->delayMs > 0) Sleep(static_cast<DWORD>(computer->delayMs));
+            if (computer->holdConnectUntil) {
+                if (auto why = HoldUntil(WideOf(*computer->holdConnectUntil))) {
+                    return Refusal(E_FAIL, std::move(*why));
+                }
+            }
             if (!AccountAccepted(*computer, U16Of(request.user), U16Of(request.password))) {
                 return Refusal(E_ACCESSDENIED, L"Access denied");
             }

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/HandleOwners.h"
 #include "tests/e2e/RunningProgram.h"
 #include "tests/e2e/StandinProgramTest.h"
 #include "ui/MainWindow.h"
@@ -223,8 +224,12 @@ TEST_F(BrisklowScan, SimulatedComputerShowsTheExactCellTexts) {
 }
 
 TEST_F(BrisklowScan, BusyAnimationPlaysInTheScanButtonsPlaceWhileAScanRuns) {
-    // SLOW keeps the connection waiting for three seconds, and the scan the window with it.
-    ASSERT_TRUE(Start(R"({"computers": [{"name": "SLOW", "delayMs": 3000, "processes": [)" +
+    // SLOW keeps the connection, and the scan the window with it, until this test sets the event.
+    const std::string hold = "brisklow-hold-" + std::to_string(GetCurrentProcessId());
+    const UniqueKernelHandle release(CreateEventA(nullptr, TRUE, FALSE, hold.c_str()));
+    ASSERT_NE(release.get(), nullptr);
+    ASSERT_TRUE(Start(R"({"computers": [{"name": "SLOW", "holdConnectUntil": ")" + hold +
+                      R"(", "processes": [)" +
                       ProcessJson("slow.exe", "null", 7, "4096", "0", "0") + "]}]}")
                     .ended);
     HWND button = Of(Control::StartButton);
@@ -233,11 +238,11 @@ TEST_F(BrisklowScan, BusyAnimationPlaysInTheScanButtonsPlaceWhileAScanRuns) {
     const RECT frame{0, 0, 16, 16};
     // The dot of the program's own clip (resource 152); the system's find-computer clip has none.
     const COLORREF dot = RGB(16, 104, 160);
-    const ScanEnd end = Scan("SLOW", {}, {}, Control::PasswordEdit, [&] {
-        ASSERT_TRUE(
-            WaitUntil([&] { return IsWindowVisible(animation) && !IsWindowVisible(button); },
-                      std::chrono::seconds(2)))
-            << "the animation did not take the scan button's place";
+    // Only window state and the screen are read while the scan holds the window's thread.
+    const auto watchTheHeldScan = [&] {
+        ASSERT_TRUE(WaitUntil([&] {
+            return IsWindowVisible(animation) && !IsWindowVisible(button);
+        })) << "the animation did not take the scan button's place";
         const RECT place = RectIn(animation, program_->main());
         EXPECT_EQ(place.left, 472);
         EXPECT_EQ(place.top, 27);
@@ -245,17 +250,16 @@ TEST_F(BrisklowScan, BusyAnimationPlaysInTheScanButtonsPlaceWhileAScanRuns) {
         EXPECT_EQ(place.bottom - place.top, 16);
         // While the scan blocks the window, the clip's frames go on changing on the screen.
         const ScreenPicture first(animation, frame);
-        EXPECT_TRUE(WaitUntil([&] { return !ScreenPicture(animation, frame).SameAs(first); },
-                              std::chrono::milliseconds(1500)))
+        EXPECT_TRUE(WaitUntil([&] { return !ScreenPicture(animation, frame).SameAs(first); }))
             << "the frames do not advance";
-        EXPECT_TRUE(WaitUntil(
-            [&] {
-                const ScreenPicture now(animation, frame);
-                return now.CountOtherThan(dot, 0, now.height()) < now.width() * now.height();
-            },
-            std::chrono::milliseconds(1500)))
-            << "not the program's own clip";
-        EXPECT_TRUE(IsWindowVisible(animation)) << "the scan ended too soon to be watched";
+        EXPECT_TRUE(WaitUntil([&] {
+            const ScreenPicture now(animation, frame);
+            return now.CountOtherThan(dot, 0, now.height()) < now.width() * now.height();
+        })) << "not the program's own clip";
+    };
+    const ScanEnd end = Scan("SLOW", {}, {}, Control::PasswordEdit, [&] {
+        watchTheHeldScan();
+        SetEvent(release.get());
     });
     ASSERT_TRUE(end.ended);
     EXPECT_TRUE(end.boxTexts.empty()) << Joined(end.boxTexts);

@@ -36,7 +36,7 @@ TEST(NetworkFileTest, ReadsAComputerWithAccountsFailuresAndProcesses) {
         "failures": [ { "call": "Get", "hresult": "0x80041003", "description": "Access denied " },
                       { "call": "Item:ThreadCount", "hresult": "80041001", "atProcess": 7 } ],
         "enumFailAfter": 5,
-        "delayMs": 1500,
+        "holdConnectUntil": "brisklow-hold",
         "generate": 10,
         "processes": [ { "Name": "smss.exe", "ExecutablePath": null, "ProcessID": 4,
                          "WorkingSetSize": "3221225472",
@@ -60,7 +60,7 @@ TEST(NetworkFileTest, ReadsAComputerWithAccountsFailuresAndProcesses) {
     EXPECT_EQ(computer.failures[1].atProcess, 7u);
     EXPECT_EQ(computer.enumFailAfter, 5u);
     EXPECT_EQ(computer.generate, 10u);
-    EXPECT_EQ(computer.delayMs, 1500u);
+    EXPECT_EQ(computer.holdConnectUntil, u"brisklow-hold");
     ASSERT_EQ(computer.processes.size(), 1u);
     const Process& smss = computer.processes[0];
     EXPECT_EQ(smss.properties.size(), 4u);

@@ -176,9 +176,9 @@ Process ParseProcess(const json& value, const std::string& where) {
 
 Computer ParseComputer(const json& value, const std::string& where) {
     RequireObject(value, where);
-    RequireKnownKeys(
-        value, where,
-        {"name", "accounts", "failures", "enumFailAfter", "delayMs", "generate", "processes"});
+    RequireKnownKeys(value, where,
+                     {"name", "accounts", "failures", "enumFailAfter", "holdConnectUntil",
+                      "generate", "processes"});
     if (!value.contains("name")) Fail(where, "\"name\" is missing");
     Computer computer;
     computer.name = Utf16FromUtf8(RequireString(value["name"], where + ".name"));
@@ -210,8 +210,9 @@ Computer ParseComputer(const json& value, const std::string& where) {
     if (value.contains("enumFailAfter")) {
         computer.enumFailAfter = RequireCount(value["enumFailAfter"], where + ".enumFailAfter");
     }
-    if (value.contains("delayMs")) {
-        computer.delayMs = RequireCount(value["delayMs"], where + ".delayMs");
+    if (value.contains("holdConnectUntil")) {
+        computer.holdConnectUntil =
+            Utf16FromUtf8(RequireString(value["holdConnectUntil"], where + ".holdConnectUntil"));
     }
     if (value.contains("generate")) {
         computer.generate = RequireCount(value["generate"], where + ".generate");

@@ -62,8 +62,9 @@ struct Computer {
     std::optional<std::vector<Account>> accounts;
     std::vector<CallFailure> failures;
     std::optional<size_t> enumFailAfter;
-    // How long connecting to it takes, as a slow computer makes its caller wait.
-    size_t delayMs = 0;
+    // The name of an event that ConnectServer to this computer waits for before it answers, as a
+    // slow computer makes its caller wait: a test looks at the program while its scan is held.
+    std::optional<std::u16string> holdConnectUntil;
     // Processes made on demand after the listed ones.
     size_t generate = 0;
     std::vector<Process> processes;
