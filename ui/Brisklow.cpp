@@ -43,8 +43,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     if (!window.Create(showCommand)) return 1;
 
     MSG message{};
-    BOOL got = 0;
-    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+    for (;;) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0) return static_cast<int>(message.wParam);
+        if (got < 0) return 1;
         // The dialog manager moves the focus with Tab and clicks the scan button on its
         // accelerator key.
         HWND main = window.Handle();
@@ -52,5 +54,4 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return got < 0 ? 1 : static_cast<int>(message.wParam);
 }

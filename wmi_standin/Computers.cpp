@@ -79,17 +79,15 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path, std::wstring&
     }
     std::string text;
     char chunk[65536];
-    DWORD read = 0;
-    BOOL ok = TRUE;
-    while ((ok = ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) && read > 0) {
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) {
+            error = SystemText(GetLastError());
+            return std::nullopt;
+        }
+        if (read == 0) return text;
         text.append(chunk, read);
     }
-    const DWORD readError = ok ? ERROR_SUCCESS : GetLastError();
-    if (!ok) {
-        error = SystemText(readError);
-        return std::nullopt;
-    }
-    return text;
 }
 
 Connection Refusal(HRESULT result, std::optional<std::wstring> description) {

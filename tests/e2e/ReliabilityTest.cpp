@@ -626,9 +626,10 @@ DWORD ListedHandleCount(DWORD processId) {
     std::vector<char> buffer(1 << 20);
     ULONG needed = 0;
     LONG status = 0;
-    while ((status = query(SystemProcessInformation, buffer.data(),
-                           static_cast<ULONG>(buffer.size()), &needed)) ==
-           static_cast<LONG>(0xC0000004)) {  // the buffer is too small
+    for (;;) {
+        status = query(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                       &needed);
+        if (status != static_cast<LONG>(0xC0000004)) break;  // else the buffer is too small
         buffer.resize(std::max<size_t>(buffer.size() * 2, needed));
     }
     if (status < 0) return 0;
