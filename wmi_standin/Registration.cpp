@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ComLastChance.h"
 #include "platform/HandleOwners.h"
 #include "wmi_standin/Standin.h"
 
@@ -160,7 +161,20 @@ LSTATUS SaveReplacedEntry() {
 
 }  // namespace
 
+bool RunningUnderWine() {
+    if (GetEnvironmentVariableW(kNotWineVariable, nullptr, 0) > 0) return false;
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
 HRESULT RegisterLocator(const std::wstring& dllPath) {
+    // On Windows the locator's class is the system's own: replacing it would hand every WMI script
+    // of the machine to the stand-in, and a stopped run would leave it so.
+    if (!RunningUnderWine()) {
+        OutputDebugStringA(kRegistrationRefusedText);
+        SetErrorDescription(kRegistrationRefusedText);
+        return kRegistrationRefused;
+    }
     LSTATUS status = SaveReplacedEntry();
     Key server;
     if (status == ERROR_SUCCESS) status = Create(ServerKey(), server);

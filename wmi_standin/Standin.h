@@ -68,7 +68,20 @@ wmi_doubles::Scenario ScenarioOf(const Computer& computer);
 // nothing.
 wmi_doubles::Connection Connect(const wmi_doubles::ConnectRequest& request);
 
+// Whether this process runs under Wine. A run that sets BRISKLOW_WMI_STANDIN_NOT_WINE (to
+// anything) is told it does not, to see what the stand-in does on Windows.
+bool RunningUnderWine();
+inline constexpr const wchar_t* kNotWineVariable = L"BRISKLOW_WMI_STANDIN_NOT_WINE";
+
+// What registering answers on a Windows that is not Wine.
+inline const HRESULT kRegistrationRefused = HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
+inline constexpr const char* kRegistrationRefusedText =
+    "The WMI stand-in is registered only under Wine: it would take the place of this Windows' own "
+    "WMI scripting locator for every program";
+
 // Points the locator's class at `dllPath`, keeping the entry it replaces for UnregisterLocator.
+// Only under Wine: elsewhere it writes nothing, leaves kRegistrationRefusedText as the thread's
+// error description and answers kRegistrationRefused.
 HRESULT RegisterLocator(const std::wstring& dllPath);
 // Puts back the entry that RegisterLocator replaced; without one it changes nothing.
 HRESULT UnregisterLocator();

@@ -214,6 +214,57 @@ TEST_F(StandinTest, RegisteringAgainKeepsTheReplacedEntry) {
     FreeLibrary(standin);
 }
 
+// On a Windows that is not Wine the locator's class is the system's own: told so, the stand-in's
+// registration refuses, says why, and writes nothing, not even where nothing of its own stands.
+TEST_F(StandinTest, RegisteringOutsideWineRefusesAndWritesNothing) {
+    const HMODULE standin = LoadLibraryW(RegistryText(kServerKey, nullptr).c_str());
+    ASSERT_NE(standin, nullptr);
+    using Entry = HRESULT(STDAPICALLTYPE*)();
+    const auto entry = [&](const char* name) {
+        return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(GetProcAddress(standin, name)));
+    };
+    const Entry registerServer = entry("DllRegisterServer");
+    const Entry unregisterServer = entry("DllUnregisterServer");
+    ASSERT_NE(registerServer, nullptr);
+    ASSERT_NE(unregisterServer, nullptr);
+
+    // The prefix as it was before the stand-in: the system's own server, nothing of Brisklow's.
+    ASSERT_HRESULT_SUCCEEDED(unregisterServer());
+    const std::wstring system = RegistryText(kServerKey, nullptr);
+    const std::wstring systemModel = RegistryText(kServerKey, L"ThreadingModel");
+    ASSERT_THAT(Lower(system), Not(HasSubstr(Lower(Utf16(BRISKLOW_STANDIN_DLL_NAME)))));
+    HKEY own = nullptr;
+    ASSERT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Brisklow", 0,
+                            KEY_READ | KEY_WOW64_64KEY, &own),
+              ERROR_SUCCESS);
+
+    SetEnvironmentVariableW(L"BRISKLOW_WMI_STANDIN_NOT_WINE", L"1");
+    SetErrorInfo(0, nullptr);
+    const HRESULT refused = registerServer();
+    SetEnvironmentVariableW(L"BRISKLOW_WMI_STANDIN_NOT_WINE", nullptr);
+    EXPECT_EQ(refused, HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED));
+    IErrorInfo* info = nullptr;
+    BSTR description = nullptr;
+    if (GetErrorInfo(0, &info) == S_OK && info) {
+        info->GetDescription(&description);
+        info->Release();
+    }
+    EXPECT_THAT(std::wstring(description ? description : L""), HasSubstr(L"only under Wine"));
+    SysFreeString(description);
+    EXPECT_EQ(RegistryText(kServerKey, nullptr), system);
+    EXPECT_EQ(RegistryText(kServerKey, L"ThreadingModel"), systemModel);
+    EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Brisklow", 0,
+                            KEY_READ | KEY_WOW64_64KEY, &own),
+              ERROR_SUCCESS)
+        << "the stand-in kept an entry of its own";
+
+    // Under Wine it registers again, for the cases after this one.
+    ASSERT_HRESULT_SUCCEEDED(registerServer());
+    EXPECT_THAT(Lower(RegistryText(kServerKey, nullptr)),
+                HasSubstr(Lower(Utf16(BRISKLOW_STANDIN_DLL_NAME))));
+    FreeLibrary(standin);
+}
+
 TEST_F(StandinTest, ClassFactoryServesOnlyTheLocator) {
     const HMODULE standin = LoadLibraryW(RegistryText(kServerKey, nullptr).c_str());
     ASSERT_NE(standin, nullptr);
