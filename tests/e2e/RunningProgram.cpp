@@ -175,6 +175,11 @@ bool SaveScreenshot(const std::string& unixPath) {
     });
 }
 
+bool RunningUnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
 std::string ProgramPath() {
     char named[MAX_PATH] = {};
     const DWORD length = GetEnvironmentVariableA("BRISKLOW_PROGRAM", named, sizeof named);

@@ -121,6 +121,19 @@ class ScreenPicture {
 // Saves a picture of the whole display as a PNG file at a Unix path; whether it was written.
 bool SaveScreenshot(const std::string& unixPath);
 
+// Whether these tests run under Wine.
+bool RunningUnderWine();
+
+// Marks a case, or a fixture's SetUp, that needs Wine: the WMI stand-in (registered only under
+// Wine) or something only Wine does or shows. Such cases are defined only where the tests run
+// under Wine (tests/e2e/CMakeLists.txt, checked by tests/build-checks), and skip themselves
+// anywhere else.
+#define BRISKLOW_NEEDS_WINE(why)                      \
+    if (!::brisklow::e2e::RunningUnderWine()) {       \
+        GTEST_SKIP() << "only under Wine: " << (why); \
+    }                                                 \
+    static_assert(true)
+
 // The path of the Brisklow.exe that was built with this driver, or of the one that the variable
 // BRISKLOW_PROGRAM names (a release's, say).
 std::string ProgramPath();

@@ -46,6 +46,7 @@ std::vector<std::string> LogTail::NewLines() {
 }
 
 void StandinProgramTest::SetUp() {
+    BRISKLOW_NEEDS_WINE("the WMI stand-in is registered only under Wine");
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof temp, temp);
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
