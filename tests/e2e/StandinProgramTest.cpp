@@ -36,10 +36,13 @@ std::vector<std::string> LogTail::NewLines() {
     }
     CloseHandle(file);
     size_t start = 0;
-    for (size_t end; (end = partial_.find('\n', start)) != std::string::npos; start = end + 1) {
+    for (;;) {
+        const size_t end = partial_.find('\n', start);
+        if (end == std::string::npos) break;
         std::string line = partial_.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
         lines.push_back(std::move(line));
+        start = end + 1;
     }
     partial_.erase(0, start);
     return lines;
