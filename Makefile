@@ -1,5 +1,5 @@
 # make run: build Brisklow.exe and start it under Wine.   make test: every test, native and Wine.
-.PHONY: run test check test-native test-windows test-windows-list test-clang deps native windows windows-clang fuzz bench dist clean
+.PHONY: run test check test-native test-windows test-windows-list test-clang test-release deps native windows windows-clang fuzz bench dist clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -35,13 +35,15 @@ test-clang: windows-clang
 test-windows-list: test-windows
 	bash tests/build-checks/check-windows-test-list.sh build/windows build/windows-test-list
 
-test: test-native test-windows test-windows-list test-clang
+# The release twice, from copies of the tree in two folders: the same exe, zip and checksum.
+test-release: deps
+	bash scripts/check-reproducible-release.sh
+
+test: test-native test-windows test-windows-list test-clang test-release
 
 # The release a user downloads: build/dist/Brisklow-<version>-win64.zip (exe, README, LICENSE).
 dist: deps
-	cmake --preset windows-release
-	cmake --build --preset windows-release
-	cpack --preset dist
+	bash scripts/make-dist.sh
 
 # The fuzz targets (clang, libFuzzer), each run for a bounded time from its seeds; not part of test.
 fuzz: deps

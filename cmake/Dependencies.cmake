@@ -16,7 +16,9 @@ if(BRISKLOW_TESTS)
   endif()
 endif()
 
-if(WIN32)
+if(NOT BRISKLOW_WMI_STANDIN)
+  # Only the stand-in reads JSON: a build of the program alone needs no JSON library.
+elseif(WIN32)
   find_package(nlohmann_json 3 CONFIG QUIET)
   if(NOT nlohmann_json_FOUND AND DEFINED BRISKLOW_JSON_HEADERS_FALLBACK)
     # Only a folder holding a link to the library's own folder goes on the include path.
