@@ -1,6 +1,7 @@
 #include "tests/e2e/RunningProgram.h"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
@@ -173,6 +174,31 @@ bool SaveScreenshot(const std::string& unixPath) {
         return content.size() > 1000 &&
                content.compare(content.size() - kEnd.size(), kEnd.size(), kEnd) == 0;
     });
+}
+
+void ExpectRowsOnScreen(const RunningProgram& program, HWND list, int rows) {
+    RemoteBlock block(program.process(), sizeof(RECT));
+    RECT first{LVIR_BOUNDS, 0, 0, 0};
+    block.Write(&first, sizeof first);
+    ASSERT_TRUE(SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(block.address())));
+    block.Read(&first, sizeof first);
+    const int rowHeight = first.bottom - first.top;
+    ASSERT_GT(rowHeight, 8);
+    RECT listArea{};
+    GetClientRect(list, &listArea);
+    listArea.top = first.top;
+    const ScreenPicture picture(list, listArea);
+    const int shown = std::min(rows, picture.height() / rowHeight);
+    ASSERT_GE(shown, 1);
+    for (int row = 0; row < shown; ++row) {
+        EXPECT_GT(picture.CountDark(row * rowHeight, (row + 1) * rowHeight), 20) << "row " << row;
+    }
+    if (shown == rows) {
+        EXPECT_EQ(
+            picture.CountOtherThan(GetSysColor(COLOR_WINDOW), rows * rowHeight, picture.height()),
+            0)
+            << "nothing below the last row";
+    }
 }
 
 bool RunningUnderWine() {

@@ -118,6 +118,11 @@ class ScreenPicture {
     std::vector<COLORREF> pixels_;
 };
 
+// Checks what the screen shows of a report list of the program: its first `rows` rows (those of
+// them that fit) each with dark text on the light background, and below the last row, when it
+// fits, nothing but the list's background.
+void ExpectRowsOnScreen(const RunningProgram& program, HWND list, int rows);
+
 // Saves a picture of the whole display as a PNG file at a Unix path; whether it was written.
 bool SaveScreenshot(const std::string& unixPath);
 

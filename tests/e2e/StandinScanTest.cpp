@@ -433,22 +433,7 @@ TEST_F(BrisklowScan, ScreenshotOfAFilledList) {
     // On the screen each of the fifteen rows shows dark text on the light background, and the
     // list below the last row shows only its background.
     HWND list = Of(Control::ListView1);
-    RemoteBlock block(program_->process(), sizeof(RECT));
-    RECT first{LVIR_BOUNDS, 0, 0, 0};
-    block.Write(&first, sizeof first);
-    ASSERT_TRUE(SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(block.address())));
-    block.Read(&first, sizeof first);
-    const int rowHeight = first.bottom - first.top;
-    ASSERT_GT(rowHeight, 8);
-    RECT listArea{};
-    GetClientRect(list, &listArea);
-    listArea.top = first.top;
-    const ScreenPicture rows(list, listArea);
-    for (int row = 0; row < 15; ++row) {
-        EXPECT_GT(rows.CountDark(row * rowHeight, (row + 1) * rowHeight), 20) << "row " << row;
-    }
-    EXPECT_EQ(rows.CountOtherThan(GetSysColor(COLOR_WINDOW), 15 * rowHeight, rows.height()), 0)
-        << "nothing below the last row";
+    ExpectRowsOnScreen(*program_, list, 15);
 
     EXPECT_TRUE(SaveScreenshot(BRISKLOW_FILLED_SCREENSHOT)) << BRISKLOW_FILLED_SCREENSHOT;
 }

@@ -621,25 +621,8 @@ TEST_F(BrisklowWindow, ScreenshotOfTheWindow) {
     const ScreenPicture headers(list, headerArea);
     EXPECT_GT(headers.CountDark(0, headers.height()), 100) << "the headers show their captions";
 
-    RemoteBlock block(program_->process(), sizeof(RECT));
-    RECT first{LVIR_BOUNDS, 0, 0, 0};
-    block.Write(&first, sizeof first);
-    ASSERT_TRUE(SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(block.address())));
-    block.Read(&first, sizeof first);
-    const int rowHeight = first.bottom - first.top;
-    ASSERT_GT(rowHeight, 8);
-    RECT listArea{};
-    GetClientRect(list, &listArea);
-    listArea.top = first.top;
-    const ScreenPicture rows(list, listArea);
-    const auto count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    const int shown = std::min(count, rows.height() / rowHeight);
-    ASSERT_GE(shown, 1);
-    for (int row = 0; row < shown; ++row) {
-        EXPECT_GT(rows.CountDark(row * rowHeight, (row + 1) * rowHeight), 20) << "row " << row;
-    }
-    EXPECT_EQ(rows.CountOtherThan(GetSysColor(COLOR_WINDOW), shown * rowHeight, rows.height()), 0)
-        << "nothing below the last row";
+    ExpectRowsOnScreen(*program_, list,
+                       static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
 
     EXPECT_TRUE(SaveScreenshot(BRISKLOW_SCREENSHOT)) << BRISKLOW_SCREENSHOT;
 }
