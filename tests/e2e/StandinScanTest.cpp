@@ -223,7 +223,7 @@ TEST_F(BrisklowScan, SimulatedComputerShowsTheExactCellTexts) {
     EXPECT_EQ(Status(), "6 processos");
 }
 
-TEST_F(BrisklowScan, BusyAnimationPlaysInTheScanButtonsPlaceWhileAScanRuns) {
+TEST_F(BrisklowScan, BusyAnimationPlaysOnAThreadOfItsOwnInTheScanButtonsPlaceWhileAScanRuns) {
     // SLOW keeps the connection, and the scan the window with it, until this test sets the event.
     const std::string hold = "brisklow-hold-" + std::to_string(GetCurrentProcessId());
     const UniqueKernelHandle release(CreateEventA(nullptr, TRUE, FALSE, hold.c_str()));
@@ -235,6 +235,11 @@ TEST_F(BrisklowScan, BusyAnimationPlaysInTheScanButtonsPlaceWhileAScanRuns) {
     HWND button = Of(Control::StartButton);
     HWND animation = Of(Control::Animate1);
     EXPECT_FALSE(IsWindowVisible(animation));
+    // A thread of the program that does not scan: not the one of the main window.
+    DWORD animationProcess = 0;
+    const DWORD animationThread = GetWindowThreadProcessId(animation, &animationProcess);
+    EXPECT_EQ(animationProcess, program_->processId());
+    EXPECT_NE(animationThread, GetWindowThreadProcessId(program_->main(), nullptr));
     const RECT frame{0, 0, 16, 16};
     // The dot of the program's own clip (resource 152); the system's find-computer clip has none.
     const COLORREF dot = RGB(16, 104, 160);
@@ -266,6 +271,10 @@ TEST_F(BrisklowScan, BusyAnimationPlaysInTheScanButtonsPlaceWhileAScanRuns) {
     EXPECT_EQ(Status(), "1 processos");
     EXPECT_TRUE(IsWindowVisible(button));
     EXPECT_FALSE(IsWindowVisible(animation));
+
+    // Closing the window ends the animation's thread with it, and the program.
+    ASSERT_TRUE(IsWindow(animation));
+    EXPECT_EQ(program_->CloseAndWait(), 0);
 }
 
 TEST_F(BrisklowScan, RefusedCredentialsShowTheErrorBoxAndCountNothing) {
