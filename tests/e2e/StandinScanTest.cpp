@@ -295,6 +295,21 @@ TEST_F(BrisklowScan, RefusedCredentialsShowTheErrorBoxAndCountNothing) {
     EXPECT_EQ(Status(), "2 processos");
 }
 
+TEST_F(BrisklowScan, UserNameForThisComputerShowsTheErrorBoxAndIsNotRemembered) {
+    ASSERT_TRUE(Start(TestNetwork()).ended);
+    const std::vector<std::string> users = Entries(Control::UserComboBox);
+    // This computer with the user box filled, as after scanning a server under an account.
+    const ScanEnd end = Scan(ComputerName(), "operador", {}, Control::PcComboBox);
+    ASSERT_TRUE(end.ended);
+    EXPECT_EQ(end.boxCaption, "erro WMI");
+    const std::string text = Joined(end.boxTexts);
+    const std::string refusal = "User credentials cannot be used for local connections";
+    EXPECT_NE(text.find("erro WMI\r" + refusal + "\rCode: 2\r\r"), std::string::npos) << text;
+    EXPECT_EQ(Status(), "0 processos");
+    EXPECT_EQ(RowCount(), 0);
+    EXPECT_EQ(Entries(Control::UserComboBox), users) << "the user is not remembered";
+}
+
 TEST_F(BrisklowScan, FailureAtProcessSevenLeavesEightRows) {
     ASSERT_TRUE(Start(TestNetwork()).ended);
     const ScanEnd end = Scan("FAILING");
