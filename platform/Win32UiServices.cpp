@@ -117,15 +117,23 @@ HWND Win32UiServices::ControlWindow(Control control) const {
     return controls_.at(static_cast<size_t>(control));
 }
 
+HWND Win32UiServices::CreateAnimationControl(int id, const RECT& place, DWORD style) {
+    HWND animation = animation_.Start(instance_, main_, id, place, style);
+    SetControlWindow(Control::Animate1, animation);
+    return animation;
+}
+
 void Win32UiServices::UseSystemAnimation() {
-    HWND animation = ControlWindow(Control::Animate1);
     HMODULE shell = GetModuleHandleA("shell32.dll");
     if (!shell) return;
-    if (!SendMessageA(animation, ACM_OPENA, reinterpret_cast<WPARAM>(shell),
-                      reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(kShellFindComputerClip)))) {
-        SendMessageA(animation, ACM_OPENA, reinterpret_cast<WPARAM>(shell),
-                     reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(kShellFindComputerClipOld)));
+    if (!animation_.Open(shell, kShellFindComputerClip)) {
+        animation_.Open(shell, kShellFindComputerClipOld);
     }
+}
+
+void Win32UiServices::EndAnimation() {
+    animation_.End();
+    SetControlWindow(Control::Animate1, nullptr);
 }
 
 // Main window and application.
@@ -208,6 +216,10 @@ void Win32UiServices::EnableControl(Control control, bool enabled) {
 }
 
 void Win32UiServices::ShowControl(Control control, bool visible) {
+    if (control == Control::Animate1) {
+        animation_.Show(visible);
+        return;
+    }
     ShowWindow(ControlWindow(control), visible ? SW_SHOW : SW_HIDE);
 }
 
@@ -349,18 +361,10 @@ void Win32UiServices::SetColumnMinWidth(int column, int width) {
 // The busy animation.
 
 void Win32UiServices::UseAnimationResource(int resourceId) {
-    SendMessageA(ControlWindow(Control::Animate1), ACM_OPENA, reinterpret_cast<WPARAM>(instance_),
-                 reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(resourceId)));
+    animation_.Open(instance_, resourceId);
 }
 
-void Win32UiServices::PlayAnimation(bool playing) {
-    HWND animation = ControlWindow(Control::Animate1);
-    if (playing) {
-        SendMessageA(animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
-    } else {
-        SendMessageA(animation, ACM_STOP, 0, 0);
-    }
-}
+void Win32UiServices::PlayAnimation(bool playing) { animation_.Play(playing); }
 
 // The details balloon.
 

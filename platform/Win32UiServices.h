@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/AnimationThread.h"
 #include "platform/HandleOwners.h"
 #include "platform/UiServices.h"
 #include "platform/WindowHook.h"
@@ -30,9 +31,15 @@ class Win32UiServices final : public UiServices {
     void SetBalloonNotificationHandler(std::function<void(int code)> handler) {
         onBalloonNotification_ = std::move(handler);
     }
+    // Makes the busy animation's control, of `style`, on a thread of its own (AnimationThread),
+    // and puts it into the main window as its child `id` at `place`. Null when it cannot be made.
+    HWND CreateAnimationControl(int id, const RECT& place, DWORD style);
     // Opens the system's find-computer clip in the animation control; the clip it plays until a
     // resource of the program is chosen.
     void UseSystemAnimation();
+    // Destroys the animation control on its thread and ends that thread; the main window calls it
+    // as it is destroyed.
+    void EndAnimation();
 
     // UiServices.
     void SetWindowCaption(const std::string& text) override;
@@ -98,6 +105,8 @@ class Win32UiServices final : public UiServices {
     HINSTANCE instance_;
     HWND main_ = nullptr;
     std::array<HWND, 13> controls_{};
+    // The busy animation's control and the thread it belongs to.
+    AnimationThread animation_;
     UniqueWindow balloon_;
     // The program's procedure in front of the list's.
     WindowHook listHook_{&Win32UiServices::ListViewProc, this};

@@ -170,6 +170,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             DestroyWindow(window_.get());
             return 0;
         case WM_DESTROY:
+            // The animation's thread destroys its control while the window's children stand.
+            ui_.EndAnimation();
             PostQuitMessage(0);
             return 0;
         default:
@@ -243,11 +245,14 @@ void MainWindow::CreateControls() {
                 break;
             }
             case Control::Animate1: {
-                // No timer style: the control plays on a thread of its own, so the clip keeps
-                // moving while the scan holds this thread.
-                HWND animation =
-                    CreateControl(control, 0, ANIMATE_CLASSA, ACS_TRANSPARENT, layout.height);
-                (void)animation;
+                // Made on a thread of the program's own, which plays the clip on its timer (the
+                // timer style), so the clip keeps moving while the scan holds this thread.
+                // Disabled: it takes no input, and the mouse over it belongs to this window, so
+                // the control never passes a mouse message on to this window and waits for it.
+                const RECT place{layout.left, layout.top, layout.left + layout.width,
+                                 layout.top + layout.height};
+                ui_.CreateAnimationControl(ControlId(control), place,
+                                           WS_DISABLED | ACS_TRANSPARENT | ACS_TIMER);
                 ui_.UseSystemAnimation();
                 break;
             }

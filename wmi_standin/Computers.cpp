@@ -1,3 +1,6 @@
+#include <windows.h>
+#include <wbemdisp.h>
+
 #include <exception>
 #include <new>
 #include <optional>
@@ -18,6 +21,9 @@ using wmi_doubles::FakeWmi;
 using wmi_doubles::Scenario;
 
 constexpr HRESULT kServerUnavailable = static_cast<HRESULT>(0x800706BA);
+constexpr HRESULT kLocalCredentials = static_cast<HRESULT>(wbemErrLocalCredentials);
+constexpr const wchar_t* kLocalCredentialsText =
+    L"User credentials cannot be used for local connections";
 
 std::wstring WideOf(const std::u16string& text) { return {text.begin(), text.end()}; }
 std::u16string U16Of(std::wstring_view text) { return {text.begin(), text.end()}; }
@@ -119,6 +125,13 @@ Connection Serve(Scenario scenario) {
 
 Connection ConnectOrThrow(const wmi_doubles::ConnectRequest& request) {
     const std::u16string server = U16Of(request.server);
+    // On the computer it runs on WMI takes only the caller's own logon: it refuses a user name or
+    // a password there by the name asked for, before anything else, whatever the network file
+    // lists under that name.
+    if (IsLocalName(server, LocalComputerName()) &&
+        !(request.user.empty() && request.password.empty())) {
+        return Refusal(kLocalCredentials, kLocalCredentialsText);
+    }
     std::optional<Network> network;
     if (const std::wstring path = PathFromEnvironment(kNetworkVariable); !path.empty()) {
         // A broken file is reported where the user sees it: in the program's error box.

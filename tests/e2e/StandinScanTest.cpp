@@ -225,7 +225,7 @@ TEST_F(BrisklowScan, SimulatedComputerShowsTheExactCellTexts) {
     EXPECT_EQ(Status(), "6 processos");
 }
 
-TEST_F(BrisklowScan, BusyAnimationPlaysInTheScanButtonsPlaceWhileAScanRuns) {
+TEST_F(BrisklowScan, BusyAnimationPlaysOnAThreadOfItsOwnInTheScanButtonsPlaceWhileAScanRuns) {
     // SLOW keeps the connection, and the scan the window with it, until this test sets the event.
     const std::string hold = "brisklow-hold-" + std::to_string(GetCurrentProcessId());
     const UniqueKernelHandle release(CreateEventA(nullptr, TRUE, FALSE, hold.c_str()));
@@ -237,6 +237,11 @@ TEST_F(BrisklowScan, BusyAnimationPlaysInTheScanButtonsPlaceWhileAScanRuns) {
     HWND button = Of(Control::StartButton);
     HWND animation = Of(Control::Animate1);
     EXPECT_FALSE(IsWindowVisible(animation));
+    // A thread of the program that does not scan: not the one of the main window.
+    DWORD animationProcess = 0;
+    const DWORD animationThread = GetWindowThreadProcessId(animation, &animationProcess);
+    EXPECT_EQ(animationProcess, program_->processId());
+    EXPECT_NE(animationThread, GetWindowThreadProcessId(program_->main(), nullptr));
     const RECT frame{0, 0, 16, 16};
     // The dot of the program's own clip (resource 152); the system's find-computer clip has none.
     const COLORREF dot = RGB(16, 104, 160);
@@ -268,6 +273,10 @@ TEST_F(BrisklowScan, BusyAnimationPlaysInTheScanButtonsPlaceWhileAScanRuns) {
     EXPECT_EQ(Status(), "1 processos");
     EXPECT_TRUE(IsWindowVisible(button));
     EXPECT_FALSE(IsWindowVisible(animation));
+
+    // Closing the window ends the animation's thread with it, and the program.
+    ASSERT_TRUE(IsWindow(animation));
+    EXPECT_EQ(program_->CloseAndWait(), 0);
 }
 
 TEST_F(BrisklowScan, RefusedCredentialsShowTheErrorBoxAndCountNothing) {
@@ -286,6 +295,21 @@ TEST_F(BrisklowScan, RefusedCredentialsShowTheErrorBoxAndCountNothing) {
     ASSERT_TRUE(right.ended);
     EXPECT_TRUE(right.boxTexts.empty()) << Joined(right.boxTexts);
     EXPECT_EQ(Status(), "2 processos");
+}
+
+TEST_F(BrisklowScan, UserNameForThisComputerShowsTheErrorBoxAndIsNotRemembered) {
+    ASSERT_TRUE(Start(TestNetwork()).ended);
+    const std::vector<std::string> users = Entries(Control::UserComboBox);
+    // This computer with the user box filled, as after scanning a server under an account.
+    const ScanEnd end = Scan(ComputerName(), "operador", {}, Control::PcComboBox);
+    ASSERT_TRUE(end.ended);
+    EXPECT_EQ(end.boxCaption, "erro WMI");
+    const std::string text = Joined(end.boxTexts);
+    const std::string refusal = "User credentials cannot be used for local connections";
+    EXPECT_NE(text.find("erro WMI\r" + refusal + "\rCode: 2\r\r"), std::string::npos) << text;
+    EXPECT_EQ(Status(), "0 processos");
+    EXPECT_EQ(RowCount(), 0);
+    EXPECT_EQ(Entries(Control::UserComboBox), users) << "the user is not remembered";
 }
 
 TEST_F(BrisklowScan, FailureAtProcessSevenLeavesEightRows) {

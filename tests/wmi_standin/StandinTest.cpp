@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "inventory/ComWmiAccess.h"
@@ -299,7 +300,7 @@ TEST_F(StandinTest, LocalComputerListsThisProcessWithItsExecutablePath) {
     for (const std::string& name : {std::string(), std::string("."), std::string("LOCALHOST"),
                                     Lower(std::string(computerName, length))}) {
         SCOPED_TRACE("computer \"" + name + "\"");
-        Scan(name, "someone", "secret");
+        Scan(name);
         EXPECT_THAT(sink.boxes, IsEmpty());
         EXPECT_GT(table.Length(), 1u);
         const auto own = std::find_if(table.begin(), table.end(), [](const auto& record) {
@@ -311,6 +312,43 @@ TEST_F(StandinTest, LocalComputerListsThisProcessWithItsExecutablePath) {
         EXPECT_GE(own->ThreadCount, 1u);
         EXPECT_GT(own->WorkingSetKB, 0u);
     }
+}
+
+TEST_F(StandinTest, CredentialsForThisComputerAreRefusedAsLocalOnes) {
+    char computerName[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD length = sizeof computerName;
+    ASSERT_TRUE(GetComputerNameA(computerName, &length));
+    // Refused by the name, even where the network file lists it with that very account.
+    UseNetwork(R"({"computers": [{"name": "localhost",
+        "accounts": [{"user": "someone", "password": "secret"}], "processes": [)" +
+               ProcessJson("listed.exe", 77) + "]}]}");
+    const std::vector<std::pair<std::string, std::string>> credentials = {
+        {"someone", "secret"}, {"someone", ""}, {"", "secret"}};
+    for (const std::string& name : {std::string(), std::string("."), std::string("LocalHost"),
+                                    Lower(std::string(computerName, length))}) {
+        for (const auto& [user, password] : credentials) {
+            SCOPED_TRACE("computer \"" + name + "\", user \"" + user + "\", password \"" +
+                         password + "\"");
+            Scan(name, user, password);
+            ASSERT_EQ(sink.boxes.size(), 1u);
+            EXPECT_EQ(MessageInBox(sink.boxes[0].text),
+                      "User credentials cannot be used for local connections");
+            EXPECT_THAT(sink.boxes[0].text, HasSubstr("Code: 2\r"));
+            EXPECT_EQ(table.Length(), 0u);
+        }
+    }
+    // Each with WMI's code for it.
+    const std::vector<std::string> lines = ReadLines(logPath);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) {
+                                return line.starts_with("ConnectServer ") &&
+                                       line.ends_with(" result=0x80041064");
+                            }),
+              12);
+    // The caller's own logon still connects.
+    Scan("localhost");
+    EXPECT_THAT(sink.boxes, IsEmpty());
+    EXPECT_EQ(table.Length(), 1u);
 }
 
 TEST_F(StandinTest, SimulatedComputerServesItsEdgeValuesExactly) {
