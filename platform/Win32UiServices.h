@@ -1,6 +1,6 @@
 #pragma once
 // The user-interface services of the main window over Win32 and the common controls (version 6).
-// Every call is an ANSI ("A") call: the program's texts are Windows-1252 bytes.
+// Every call is an ANSI ("A") call: the program's texts reach it in the system's ANSI code page.
 #include <windows.h>
 #include <commctrl.h>
 
