@@ -1,6 +1,6 @@
 // The Win32 side of the window in this test's own process, on the virtual display: the main window
-// over a form whose failures the test chooses. What only a failure inside the program can show,
-// which the real Brisklow.exe never lets a test provoke.
+// over a form whose failures the test chooses, and the window hook. What only
+// a failure inside the program can show, which the real Brisklow.exe never lets a test provoke.
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 #include "platform/HandleOwners.h"
 #include "platform/LastChance.h"
 #include "platform/Win32UiServices.h"
+#include "platform/WindowHook.h"
 #include "tests/e2e/RunningProgram.h"
 #include "tests/inventory/ScriptedWmi.h"
 #include "ui/BrisklowUnit.h"
@@ -198,6 +199,30 @@ TEST_F(Win32Window, KeyWhoseHandlingFailsStillReachesTheBoxsOwnProcedure) {
     // As when nothing fails.
     SendMessageA(password, WM_KEYDOWN, VK_HOME, 0x01470001);
     EXPECT_EQ(EditKeyRecorder::KeysOf(password), (std::vector<WPARAM>{VK_RETURN, VK_HOME}));
+}
+
+constexpr UINT kCounted = WM_APP + 1;
+
+LRESULT CountCalls(const WindowHook& hook, HWND window, UINT message, WPARAM wParam,
+                   LPARAM lParam) noexcept {
+    if (message == kCounted) ++*static_cast<int*>(hook.Owner());
+    return hook.CallPrevious(window, message, wParam, lParam);
+}
+
+TEST_F(Win32Window, WindowHookRefusesASecondHookOnAWindowThatHasOne) {
+    const UniqueWindow window(CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                              nullptr, instance_, nullptr));
+    ASSERT_TRUE(window);
+    int firstCalls = 0;
+    int secondCalls = 0;
+    WindowHook first(&CountCalls, &firstCalls);
+    WindowHook second(&CountCalls, &secondCalls);
+    ASSERT_TRUE(first.Attach(window.get()));
+    ASSERT_FALSE(second.Attach(window.get()));
+    EXPECT_FALSE(second.Attached());
+    SendMessageA(window.get(), kCounted, 0, 0);
+    EXPECT_EQ(firstCalls, 1);
+    EXPECT_EQ(secondCalls, 0);
 }
 
 }  // namespace
