@@ -14,6 +14,10 @@
 
 namespace brisklow {
 
+// The Windows major version that the kernel's RtlGetVersion (`rtlGetVersion`, null where it cannot
+// be found) tells; without it, 6 from Windows Vista on and 5 before.
+int WindowsMajorVersionFrom(FARPROC rtlGetVersion);
+
 class Win32UiServices final : public UiServices {
   public:
     explicit Win32UiServices(HINSTANCE instance);

@@ -1,5 +1,5 @@
 // The Win32 side of the window in this test's own process, on the virtual display: the main window
-// over a form whose failures the test chooses, and the window hook. What only
+// over a form whose failures the test chooses, the window hook and the Windows version. What only
 // a failure inside the program can show, which the real Brisklow.exe never lets a test provoke.
 #include <windows.h>
 #include <commctrl.h>
@@ -223,6 +223,12 @@ TEST_F(Win32Window, WindowHookRefusesASecondHookOnAWindowThatHasOne) {
     SendMessageA(window.get(), kCounted, 0, 0);
     EXPECT_EQ(firstCalls, 1);
     EXPECT_EQ(secondCalls, 0);
+}
+
+TEST_F(Win32Window, WindowsMajorVersionFallsBackWhenTheKernelsCallIsMissing) {
+    EXPECT_GE(ui_.WindowsMajorVersion(), 6);
+    // Without the kernel's call, what the user mode's version checks tell: from Vista on, 6.
+    EXPECT_EQ(WindowsMajorVersionFrom(nullptr), 6);
 }
 
 }  // namespace
