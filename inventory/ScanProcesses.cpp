@@ -2,7 +2,6 @@
 
 #include <exception>
 
-#include "inventory/WmiError.h"
 #include "texts/TextFormat.h"
 #include "texts/UiTexts.h"
 
@@ -56,11 +55,12 @@ void ReadUsage(WmiPropertySet& properties, TProcesInformation& record) {
 }
 
 // The enumerator's next item, or none at the end of the list. A step that fails ends the list
-// the same way, without a box: the rows read before it stay and the user is still remembered.
+// the same way, without a box, whatever it raised: the rows read before it stay and the user is
+// still remembered.
 std::unique_ptr<WmiEnumItem> NextOrEnd(WmiEnumerator& processes) {
     try {
         return processes.Next();
-    } catch (const WmiError&) {
+    } catch (...) {
         return nullptr;
     }
 }

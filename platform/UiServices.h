@@ -43,7 +43,7 @@ struct WindowSize {
 using RowComparison = std::function<int(intptr_t item1, intptr_t item2)>;
 
 // Everything the main window asks of the platform's user-interface services. The program's logic
-// (TForm1) is written against this seam only; texts are 8-bit Windows-1252.
+// (TForm1) is written against this seam only; texts are 8-bit, in the system's ANSI code page.
 class UiServices {
   public:
     virtual ~UiServices() = default;

@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <versionhelpers.h>
 #include <wrl/client.h>
 
 #include <cstddef>
@@ -153,10 +154,19 @@ WindowSize Win32UiServices::OuterSize() {
 int Win32UiServices::WindowsMajorVersion() {
     // The version calls of the user mode answer with an old version unless the manifest names
     // the newer systems; the kernel's own call tells the truth.
-    // It is in every supported system (and Wine), and cannot fail.
+    const HMODULE kernel = GetModuleHandleA("ntdll.dll");
+    return WindowsMajorVersionFrom(kernel ? GetProcAddress(kernel, "RtlGetVersion") : nullptr);
+}
+
+int WindowsMajorVersionFrom(FARPROC rtlGetVersion) {
+    if (!rtlGetVersion) {
+        // Where the kernel's call cannot be found, the version checks of the user mode still tell
+        // whether the system is Windows Vista (6) or later, which is all the program asks.
+        return IsWindowsVistaOrGreater() ? 6 : 5;
+    }
     using RtlGetVersionCall = LONG(WINAPI*)(OSVERSIONINFOW*);
-    const auto call = reinterpret_cast<RtlGetVersionCall>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
+    const auto call =
+        reinterpret_cast<RtlGetVersionCall>(reinterpret_cast<void (*)()>(rtlGetVersion));
     OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof info;
     call(&info);

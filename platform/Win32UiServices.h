@@ -1,6 +1,6 @@
 #pragma once
 // The user-interface services of the main window over Win32 and the common controls (version 6).
-// Every call is an ANSI ("A") call: the program's texts are Windows-1252 bytes.
+// Every call is an ANSI ("A") call: the program's texts reach it in the system's ANSI code page.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -14,6 +14,10 @@
 #include "platform/WindowHook.h"
 
 namespace brisklow {
+
+// The Windows major version that the kernel's RtlGetVersion (`rtlGetVersion`, null where it cannot
+// be found) tells; without it, 6 from Windows Vista on and 5 before.
+int WindowsMajorVersionFrom(FARPROC rtlGetVersion);
 
 class Win32UiServices final : public UiServices {
   public:

@@ -3,6 +3,15 @@
 // window stands. The window's user data leads to the hook: a window property would be a round trip
 // to the window system per message under Wine. The window's own procedure gets every message the
 // program's procedure passes on, and is put back when the window is destroyed.
+//
+// What a caller must keep:
+// - The hook lives as long as the window: the window's last message gives the hook up by itself,
+//   and a hook destroyed before must not be inside one of the window's messages.
+// - Nothing is put in front of the hook later (another subclass or hook): the hook gives its place
+//   back only from the front of the window's chain, and what stands in front would go on calling
+//   into it.
+// - One hook a window: the window's user data leads to the hook, and a window whose user data is
+//   taken already (by another hook) is refused.
 #include <windows.h>
 
 namespace brisklow {
@@ -21,10 +30,11 @@ class WindowHook {
     WindowHook(const WindowHook&) = delete;
     WindowHook& operator=(const WindowHook&) = delete;
 
-    // Puts the procedure in front of `window`'s; false when a hook is attached already or the
-    // window does not take it.
+    // Puts the procedure in front of `window`'s; false when this hook is attached already, the
+    // window has a hook (its user data is taken) or the window does not take it.
     bool Attach(HWND window) noexcept {
         if (window_ || !window) return false;
+        if (GetWindowLongPtrA(window, GWLP_USERDATA) != 0) return false;
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         previous_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Entry)));

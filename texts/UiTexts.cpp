@@ -1,7 +1,9 @@
 #include "texts/UiTexts.h"
 
+#include <array>
 #include <cassert>
 
+#include "texts/SystemCodePage.h"
 #include "texts/WebAddresses.h"
 
 namespace brisklow {
@@ -44,9 +46,25 @@ const char* const UiTexts[kUiTextCount] = {
     /* 27 */ "Selecione um processo.",
 };
 
+namespace {
+
+// The table in the system's code page, converted once, on the first text asked for.
+const std::array<std::string, kUiTextCount>& ShownTexts() {
+    static const std::array<std::string, kUiTextCount> shown = [] {
+        std::array<std::string, kUiTextCount> texts;
+        for (size_t slot = 0; slot < texts.size(); ++slot) {
+            texts[slot] = Windows1252ToSystemCodePage(UiTexts[slot]);
+        }
+        return texts;
+    }();
+    return shown;
+}
+
+}  // namespace
+
 std::string UiText(int slot) {
     assert(slot >= 0 && slot < kUiTextCount);
-    return UiTexts[slot];
+    return ShownTexts()[static_cast<size_t>(slot)];
 }
 
 }  // namespace brisklow

@@ -38,20 +38,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     brisklow::ComWmiAccess wmi;
     brisklow::Win32UiServices ui(instance);
     brisklow::TForm1 form(ui, wmi);
-    brisklow::MainWindow window(instance, ui, form);
     ui.SetBalloonNotificationHandler([&form](int code) { form.BalloonNotification(code); });
-    if (!window.Create(showCommand)) return 1;
-
-    MSG message{};
-    for (;;) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-        if (got == 0) return static_cast<int>(message.wParam);
-        if (got < 0) return 1;
-        // The dialog manager moves the focus with Tab and clicks the scan button on its
-        // accelerator key.
-        HWND main = window.Handle();
-        if (main && IsDialogMessageA(main, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    return brisklow::RunMainWindow(instance, showCommand, ui, form);
 }

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "inventory/ScanProcesses.h"
+#include "texts/SystemCodePage.h"
 #include "texts/TextFormat.h"
 #include "texts/UiTexts.h"
 #include "texts/WebAddresses.h"
@@ -16,6 +17,8 @@ namespace {
 constexpr int kVirtualKeyReturn = 13;
 constexpr int kInformationIcon = 1;
 constexpr const char* kInitialPickerSelection = "xxxx777";
+// Between the window's width and height: the multiplication sign, in Windows-1252 like the table.
+constexpr const char* kSizeSign = " \xD7 ";
 
 // Keeps the list's redrawing suspended for as long as rows are added, also when adding fails.
 class RedrawSuspended {
@@ -216,8 +219,10 @@ void TForm1::GoogleButtonClick() {
 void TForm1::InfoButtonClick() { ui_.ShellOpen("open", web::kInfoPage); }
 
 void TForm1::StatusBarClick() {
+    // In the screen's code page, as the table's texts are.
+    static const std::string sign = Windows1252ToSystemCodePage(kSizeSign);
     const WindowSize size = ui_.OuterSize();
-    ui_.SetStatusText(std::to_string(size.width) + " \xD7 " + std::to_string(size.height));
+    ui_.SetStatusText(std::to_string(size.width) + sign + std::to_string(size.height));
 }
 
 void TForm1::DirButtonClick() {

@@ -7,6 +7,7 @@
 
 #include "platform/LastChance.h"
 #include "resources/ResourceIds.h"
+#include "texts/UiTexts.h"
 #include "ui/FormLayout.h"
 #include "ui/ReportList.h"
 
@@ -93,7 +94,10 @@ bool MainWindow::Create(int showCommand) {
     HWND created =
         CreateWindowExA(0, kClassName, "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top,
                         kFormOuterWidth, kFormOuterHeight, nullptr, nullptr, instance_, this);
-    if (!created) return false;
+    if (!created) {
+        if (creationError_.empty()) creationError_ = kWindowNotCreatedText;
+        return false;
+    }
     ShowWindow(created, showCommand);
     UpdateWindow(created);
     return true;
@@ -109,12 +113,19 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
     }
     MainWindow* self = FromWindow(window);
     if (!self) return DefWindowProcA(window, message, wParam, lParam);
+    // A window that fails while it is built is refused (-1), not left half-built; Create's caller
+    // says why.
+    const LRESULT failed = message == WM_CREATE ? LRESULT{-1} : LRESULT{0};
     const LRESULT result = LastChance([&] { return self->HandleMessage(message, wParam, lParam); },
                                       [&](const CaughtError& error) {
-                                          self->ShowUnexpectedError(error);
-                                          return LRESULT{0};
+                                          if (message == WM_CREATE) {
+                                              self->creationError_ = error.message;
+                                          } else {
+                                              self->ShowUnexpectedError(error);
+                                          }
+                                          return failed;
                                       },
-                                      LRESULT{0});
+                                      failed);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         self->window_.release();  // destroyed by now
@@ -132,6 +143,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CREATE:
             CreateControls();
             form_.FormCreate();
+            created_ = true;
             return 0;
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) LayOut(LOWORD(lParam), HIWORD(lParam));
@@ -172,7 +184,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY:
             // The animation's thread destroys its control while the window's children stand.
             ui_.EndAnimation();
-            PostQuitMessage(0);
+            // A window refused while it was built ends no message loop: none runs yet, and the
+            // quit would close the box that says why at once.
+            if (created_) PostQuitMessage(0);
             return 0;
         default:
             return DefWindowProcA(window_.get(), message, wParam, lParam);
@@ -388,33 +402,30 @@ void MainWindow::OnNotify(const NMHDR& header) {
 LRESULT MainWindow::InputBoxProc(const WindowHook& hook, HWND window, UINT message, WPARAM wParam,
                                  LPARAM lParam) noexcept {
     auto* self = static_cast<MainWindow*>(hook.Owner());
-    return LastChance(
-        [&]() -> LRESULT {
-            switch (message) {
-                case WM_GETDLGCODE: {
-                    LRESULT code = hook.CallPrevious(window, message, wParam, lParam);
-                    // Enter belongs to the box: the window's message loop must not turn it into
-                    // the default-button command of the dialog manager.
-                    const auto* pending = reinterpret_cast<const MSG*>(lParam);
-                    if (pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN) {
-                        code |= DLGC_WANTMESSAGE;
-                    }
-                    return code;
-                }
-                case WM_KEYDOWN:
-                case WM_SYSKEYDOWN:  // a key pressed with Alt held
-                    self->form_.PcEditKeyDown(static_cast<int>(wParam));
-                    break;
-                default:
-                    break;
-            }
-            return hook.CallPrevious(window, message, wParam, lParam);
-        },
-        [&](const CaughtError& error) {
-            self->ShowUnexpectedError(error);
-            return LRESULT{0};
-        },
-        LRESULT{0});
+    if (message == WM_GETDLGCODE) {
+        LRESULT code = hook.CallPrevious(window, message, wParam, lParam);
+        // Enter belongs to the box: the window's message loop must not turn it into the
+        // default-button command of the dialog manager.
+        const auto* pending = reinterpret_cast<const MSG*>(lParam);
+        if (pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN) {
+            code |= DLGC_WANTMESSAGE;
+        }
+        return code;
+    }
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {  // WM_SYSKEYDOWN: with Alt held
+        LastChance(
+            [&] {
+                self->form_.PcEditKeyDown(static_cast<int>(wParam));
+                return 0;
+            },
+            [&](const CaughtError& error) {
+                self->ShowUnexpectedError(error);
+                return 0;
+            },
+            0);
+    }
+    // The box's own procedure gets every key, also after a failure of the program's handling.
+    return hook.CallPrevious(window, message, wParam, lParam);
 }
 
 LRESULT MainWindow::FlatButtonProc(const WindowHook& hook, HWND window, UINT message, WPARAM wParam,
@@ -426,6 +437,27 @@ LRESULT MainWindow::FlatButtonProc(const WindowHook& hook, HWND window, UINT mes
         return 0;
     }
     return hook.CallPrevious(window, message, wParam, lParam);
+}
+
+int RunMainWindow(HINSTANCE instance, int showCommand, Win32UiServices& ui, TForm1& form) {
+    MainWindow window(instance, ui, form);
+    if (!window.Create(showCommand)) {
+        MessageBoxA(nullptr, window.CreationError().c_str(), UiText(0).c_str(),
+                    MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    MSG message{};
+    for (;;) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got < 0) return 1;
+        if (got == 0) return static_cast<int>(message.wParam);
+        // The dialog manager moves the focus with Tab and clicks the scan button on its
+        // accelerator key.
+        HWND main = window.Handle();
+        if (main && IsDialogMessageA(main, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
 }
 
 }  // namespace brisklow

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/HandleOwners.h"
@@ -19,6 +20,9 @@ namespace brisklow {
 inline constexpr int kFirstControlId = 100;
 constexpr int ControlId(Control control) { return kFirstControlId + static_cast<int>(control); }
 
+// Why the window is not there, when the system refused it without a failure of the program's.
+inline constexpr const char* kWindowNotCreatedText = "The window could not be created.";
+
 class MainWindow {
   public:
     static constexpr const char* kClassName = "BrisklowMainWindow";
@@ -29,9 +33,11 @@ class MainWindow {
     MainWindow& operator=(const MainWindow&) = delete;
 
     // Creates the window with its controls (the form's FormCreate runs in there), centred on the
-    // desktop, and shows it. False when the window cannot be created.
+    // desktop, and shows it. False when the window cannot be created, or when building it failed:
+    // then no window is left, and CreationError says why.
     bool Create(int showCommand);
     HWND Handle() const { return window_.get(); }
+    const std::string& CreationError() const { return creationError_; }
 
   private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -65,6 +71,13 @@ class MainWindow {
     UniqueWindow window_;
     // The control that had the focus when the window lost activation; it gets it back.
     HWND focusToRestore_ = nullptr;
+    bool created_ = false;  // the creation message went through
+    std::string creationError_;
 };
+
+// The program's window from start to end: creates it and runs the message loop until it is
+// closed; the program's exit code. When the window cannot be created the program shows why in a
+// box and the exit code is 1.
+int RunMainWindow(HINSTANCE instance, int showCommand, Win32UiServices& ui, TForm1& form);
 
 }  // namespace brisklow

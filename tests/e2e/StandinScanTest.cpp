@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -17,6 +18,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/HandleOwners.h"
@@ -45,6 +47,88 @@ std::optional<LocaleTimes> TimesOfTheLocale() {
     if (lang.rfind("en_US", 0) == 0) return LocaleTimes{"12:01:00 AM", "1:00:00"};
     if (lang.rfind("pt_BR", 0) == 0) return LocaleTimes{"00:01:00", "01:00:00"};
     return std::nullopt;
+}
+
+std::string Lang() {
+    char name[64] = {};
+    const DWORD length = GetEnvironmentVariableA("LANG", name, sizeof name);
+    return std::string(name, length < sizeof name ? length : 0);
+}
+
+// A text in this system's ANSI code page, the code page of every 8-bit text of the program: the
+// characters it has stay, the others become what the system makes of them (its nearest
+// character, else '?').
+std::string InTheCodePage(const std::wstring& text) {
+    const int wideLength = static_cast<int>(text.size());
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, narrow.data(), length, nullptr,
+                        nullptr);
+    return narrow;
+}
+
+// A text as the code page carries it, read back in UTF-16.
+std::wstring AsTheCodePageCarriesIt(const std::wstring& text) {
+    const std::string narrow = InTheCodePage(text);
+    const int narrowLength = static_cast<int>(narrow.size());
+    const int length = MultiByteToWideChar(CP_ACP, 0, narrow.data(), narrowLength, nullptr, 0);
+    std::wstring back(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, narrow.data(), narrowLength, back.data(), length);
+    return back;
+}
+
+// JSON's spelling of a text, every character beyond ASCII as its \u escape.
+std::string JsonText(const std::wstring& text) {
+    std::string json;
+    for (const wchar_t c : text) {
+        if (c < 0x80) {
+            json += static_cast<char>(c);
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+            json += escape;
+        }
+    }
+    return json;
+}
+
+// A window's text asked in UTF-16 (the system carries the message across processes): what the
+// screen shows, whatever code page this process has.
+std::wstring WideText(HWND window) {
+    wchar_t text[1024] = {};
+    const auto length = SendMessageW(window, WM_GETTEXT, sizeof text / sizeof text[0],
+                                     reinterpret_cast<LPARAM>(text));
+    return std::wstring(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+// The texts of a message box's static controls, in UTF-16.
+std::vector<std::wstring> WideBoxTexts(HWND box) {
+    std::vector<std::wstring> texts;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassOf(child) == "Static") texts.push_back(WideText(child));
+    }
+    return texts;
+}
+
+std::string Shown(const std::wstring& text) {
+    std::string shown;
+    for (const wchar_t c : text) {
+        if (c >= 0x20 && c < 0x7F) {
+            shown += static_cast<char>(c);
+        } else {
+            char escape[12];
+            std::snprintf(escape, sizeof escape, "<U+%04X>", static_cast<unsigned>(c));
+            shown += escape;
+        }
+    }
+    return shown;
+}
+
+std::string Shown(const std::vector<std::wstring>& texts) {
+    std::string shown;
+    for (const std::wstring& text : texts) shown += "[" + Shown(text) + "]";
+    return shown;
 }
 
 std::string ComputerName() {
@@ -148,6 +232,78 @@ class BrisklowScan : public StandinProgramTest {
             entries.emplace_back(text, bytes > 0 ? static_cast<size_t>(bytes) : 0);
         }
         return entries;
+    }
+
+    // The status line in UTF-16, asked of the status bar in the program's memory.
+    std::wstring WideStatus() const {
+        constexpr size_t kChars = 512;
+        RemoteBlock block(program_->process(), kChars * sizeof(wchar_t));
+        const wchar_t empty[kChars] = {};
+        block.Write(empty, sizeof empty);
+        const auto result = SendMessageW(Of(Control::StatusBar), SB_GETTEXTW, 0,
+                                         reinterpret_cast<LPARAM>(block.address()));
+        wchar_t text[kChars] = {};
+        block.Read(text, sizeof text);
+        return std::wstring(text, std::min<size_t>(LOWORD(result), kChars - 1));
+    }
+
+    // A column header of the list in UTF-16.
+    std::wstring WideHeader(int column) const {
+        constexpr size_t kChars = 256;
+        constexpr size_t kTextOffset = sizeof(LVCOLUMNW);
+        RemoteBlock block(program_->process(), kTextOffset + kChars * sizeof(wchar_t));
+        LVCOLUMNW info{};
+        info.mask = LVCF_TEXT;
+        info.pszText =
+            reinterpret_cast<wchar_t*>(static_cast<char*>(block.address()) + kTextOffset);
+        info.cchTextMax = kChars;
+        block.Write(&info, sizeof info);
+        const wchar_t empty[kChars] = {};
+        block.Write(empty, sizeof empty, kTextOffset);
+        if (!SendMessageW(Of(Control::ListView1), LVM_GETCOLUMNW, static_cast<WPARAM>(column),
+                          reinterpret_cast<LPARAM>(block.address()))) {
+            return L"(no column)";
+        }
+        wchar_t text[kChars] = {};
+        block.Read(text, sizeof text, kTextOffset);
+        return text;
+    }
+
+    // The program's details balloon: its one tooltip window in the balloon style.
+    HWND Balloon() const {
+        for (HWND tip = FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr); tip;
+             tip = FindWindowExA(nullptr, tip, "tooltips_class32", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(tip, &owner);
+            if (owner == program_->processId() &&
+                (GetWindowLongPtrA(tip, GWL_STYLE) & TTS_BALLOON)) {
+                return tip;
+            }
+        }
+        return nullptr;
+    }
+
+    // The text of the balloon's tool on the list, in UTF-16. (Its title, "Mais detalhes...", is
+    // ASCII, and Wine's tooltip does not answer the request for the title.)
+    std::wstring WideBalloonText(HWND balloon) const {
+        // The tooltip copies a tool's text into a buffer of its own size, 1,024 characters.
+        constexpr size_t kChars = 1024;
+        constexpr size_t kTextOffset = sizeof(TTTOOLINFOW);
+        RemoteBlock block(program_->process(), kTextOffset + kChars * sizeof(wchar_t));
+        auto* base = static_cast<char*>(block.address());
+        const wchar_t empty[kChars] = {};
+        block.Write(empty, sizeof empty, kTextOffset);
+        HWND list = Of(Control::ListView1);
+        TTTOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.hwnd = list;
+        tool.uId = reinterpret_cast<UINT_PTR>(list);
+        tool.lpszText = reinterpret_cast<wchar_t*>(base + kTextOffset);
+        block.Write(&tool, sizeof tool);
+        SendMessageW(balloon, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(base));
+        wchar_t text[kChars] = {};
+        block.Read(text, sizeof text, kTextOffset);
+        return text;
     }
 
     // A mouse click in the middle of a column's header item.
@@ -440,6 +596,96 @@ TEST_F(BrisklowScan, CallLogShowsTheCallsInOrderAndEachScanEndsWithNothingAlive)
         EXPECT_EQ(line.find("s3cret"), std::string::npos) << line;
         EXPECT_EQ(line.find("wrong"), std::string::npos) << line;
     }
+}
+
+// The program's own texts, carried as Windows-1252, read in the system's code page: under
+// LANG=hi_IN.UTF-8 that is UTF-8 and every character must read right; under ko_KR.UTF-8 it is 949,
+// where each character the code page has must read right (the multiplication sign among them) and
+// the others as the system's nearest. Everything joined with them, names and messages, is in the
+// same code page. Read back in UTF-16, as the screen shows it.
+TEST_F(BrisklowScan, TextsReadRightInTheSystemsCodePage) {
+    const std::string lang = Lang();
+    const bool hindi = lang.rfind("hi_IN", 0) == 0;
+    const bool korean = lang.rfind("ko_KR", 0) == 0;
+    if (hindi) {
+        ASSERT_EQ(GetACP(), 65001u) << "UTF-8 as the ANSI code page";
+    }
+    if (korean) {
+        ASSERT_EQ(GetACP(), 949u) << "the Korean ANSI code page";
+    }
+    const auto carried = [](const std::wstring& text) { return AsTheCodePageCarriesIt(text); };
+
+    // A computer named in characters of the code page, whose connection fails with a message that
+    // has characters beyond ASCII.
+    const std::wstring portuguese = L"S\u00c3O-PAULO";
+    const std::wstring computer =
+        carried(portuguese) == portuguese ? portuguese : L"SEUL-\uc11c\uc6b8";
+    const std::wstring failure = L"Falha gen\u00e9rica \u00d7 2";
+    ASSERT_TRUE(Start(R"({"computers": [{"name": ")" + JsonText(computer) +
+                      R"(", "failures": [{"call": "ConnectServer", "hresult": "0x80041001",
+                          "description": ")" +
+                      JsonText(failure) + R"("}], "processes": [)" + NumberedProcesses(1) + "]}]}")
+                    .ended);
+
+    EXPECT_EQ(WideText(program_->main()), L"Brisklow");
+    const std::pair<Control, std::wstring> captions[] = {
+        {Control::PcLabel, L"Computador"},  {Control::UserLabel, L"&Usu\u00e1rio"},
+        {Control::PassLabel, L"&Senha"},    {Control::InfoButton, L"Sobre"},
+        {Control::GoogleButton, L"Google"}, {Control::StartButton, L"&Verifique agora"},
+    };
+    for (const auto& [control, caption] : captions) {
+        EXPECT_EQ(WideText(Of(control)), carried(caption)) << Shown(WideText(Of(control)));
+    }
+    const std::wstring headers[kColumns] = {
+        L"Processo",     L"Pasta",        L"ID do Processs",  L"PID do processo pai",
+        L"Mem\u00f3ria", L"Tempo de CPU", L"Identificadores", L"Sess\u00e3o",
+        L"Threads",      L"Prioridade"};
+    for (int column = 0; column < kColumns; ++column) {
+        EXPECT_EQ(WideHeader(column), carried(headers[column])) << Shown(WideHeader(column));
+    }
+
+    HWND balloon = Balloon();
+    ASSERT_NE(balloon, nullptr);
+    const std::wstring balloonText = WideBalloonText(balloon);
+    EXPECT_EQ(balloonText,
+              carried(L"Veja uma descri\u00e7\u00e3o detalhada e o grau de seguran\u00e7a deste "
+                      L"processo\r\ncom nosso programa <a href=\"https://www.velmarch.example/\">"
+                      L"Velmarch</a>.\r\nExperimente a <A>Vers\u00e3o Gratuita</A>!"))
+        << Shown(balloonText);
+
+    // The size readout's sign is the multiplication sign itself in UTF-8 and in 949.
+    PostMessageA(Of(Control::StatusBar), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 8));
+    PostMessageA(Of(Control::StatusBar), WM_LBUTTONUP, 0, MAKELPARAM(40, 8));
+    const std::wstring size = L"930 \u00d7 697";
+    if (hindi || korean) {
+        ASSERT_EQ(carried(size), size) << "the code page has the multiplication sign";
+    }
+    EXPECT_TRUE(WaitUntil([&] { return WideStatus() == carried(size); })) << Shown(WideStatus());
+
+    // While the connection's error box is open, the status line still says where it connects.
+    std::wstring connecting, boxCaption;
+    std::vector<std::wstring> boxTexts;
+    const ScanEnd end = Scan(InTheCodePage(computer), {}, {}, Control::PasswordEdit, [&] {
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            const std::vector<HWND> boxes = program_->MessageBoxes();
+            box = boxes.empty() ? nullptr : boxes.front();
+            return box != nullptr;
+        }));
+        connecting = WideStatus();
+        boxCaption = WideText(box);
+        boxTexts = WideBoxTexts(box);
+    });
+    ASSERT_TRUE(end.ended);
+    EXPECT_EQ(connecting, L"Conectando em " + computer + L" ...") << Shown(connecting);
+    EXPECT_EQ(boxCaption, L"erro WMI");
+    const std::wstring message = carried(failure);
+    const std::wstring expectedBox = L"erro WMI\r" + message +
+                                     L"\rCode: 2\r\rDica: Procure online por \"WMI " + message +
+                                     L"\" para corrigir este erro.";
+    EXPECT_NE(std::find(boxTexts.begin(), boxTexts.end(), expectedBox), boxTexts.end())
+        << Shown(boxTexts);
+    EXPECT_EQ(WideStatus(), L"0 processos");
 }
 
 // Leaves a picture of a filled list in the build folder, for a person to look at: the demo

@@ -2,10 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <functional>
 #include <memory>
-#include <new>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -280,48 +277,6 @@ TEST_F(ComWmiAccessTest, ErrorObjectLeftBeforeTheCallIsNotTakenForItsDescription
         const std::string systemText = TrimmedSystemText(classNotRegistered);
         EXPECT_EQ(std::string(error.what()),
                   systemText.empty() ? OleErrorText(classNotRegistered) : systemText);
-    }
-}
-
-TEST_F(ComWmiAccessTest, ExceptionInsideADoubleBecomesAFailureCodeWithItsMessage) {
-    struct Case {
-        const char* name;
-        std::function<void()> raise;
-        HRESULT result;
-        std::wstring description;
-    };
-    const Case cases[] = {
-        {"runtime error", [] { throw std::runtime_error("the network file vanished"); },
-         E_UNEXPECTED, L"the network file vanished"},
-        {"allocation failure", [] { throw std::bad_alloc(); }, E_OUTOFMEMORY, L"std::bad_alloc"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        fake = std::make_shared<FakeWmi>(scenario);
-        fake->connector = [&c](const wmi_doubles::ConnectRequest&) -> wmi_doubles::Connection {
-            c.raise();
-            return {};
-        };
-        ISWbemLocator* locator = nullptr;
-        ASSERT_HRESULT_SUCCEEDED(wmi_doubles::CreateLocatorDouble(fake, &locator));
-        ISWbemServices* services = nullptr;
-        const HRESULT result = locator->ConnectServer(nullptr, nullptr, nullptr, nullptr, nullptr,
-                                                      nullptr, 0, nullptr, &services);
-        IErrorInfo* info = nullptr;
-        BSTR description = nullptr;
-        if (GetErrorInfo(0, &info) == S_OK) {
-            info->GetDescription(&description);
-            info->Release();
-        }
-        locator->Release();
-
-        EXPECT_EQ(result, c.result);
-        EXPECT_EQ(services, nullptr);
-        EXPECT_EQ(std::wstring(description ? description : L"", SysStringLen(description)),
-                  c.description);
-        SysFreeString(description);
-        EXPECT_EQ(fake->log.size(), 1u);  // the failed call is logged like any other
-        EXPECT_EQ(fake->liveObjects.load(), 0);
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
 #include "inventory/ScanProcesses.h"
@@ -211,6 +212,22 @@ TEST_F(ScanProcessesTest, FailingEnumeratorEndsTheLoopSilently) {
     EXPECT_TRUE(sink.boxes.empty());
     EXPECT_THAT(sink.userEntries, ElementsAre("Administrator", "admin"));
     EXPECT_EQ(wmi.liveObjects, 0);
+
+    // The same whatever the step raised, not only the WMI error type.
+    const std::function<void()> raisers[] = {[] { throw std::runtime_error("the set went away"); },
+                                             [] { throw 7; }};
+    for (const auto& raise : raisers) {
+        ScriptedWmi other;
+        RecordingSink otherSink;
+        TPIArray otherTable;
+        other.processes = wmi.processes;
+        other.FailCallRaising("Next", raise, 3);
+        ScanProcesses(other, otherSink, "SRV1", "admin", "pw", otherTable);
+        EXPECT_EQ(otherTable.Length(), 3u);
+        EXPECT_TRUE(otherSink.boxes.empty());
+        EXPECT_THAT(otherSink.userEntries, ElementsAre("Administrator", "admin"));
+        EXPECT_EQ(other.liveObjects, 0);
+    }
 }
 
 TEST_F(ScanProcessesTest, StatusLineShowsStartThenConnectingText) {

@@ -170,7 +170,12 @@ class Locator : public WmiLocator, Counted {
 
 void ScriptedWmi::FailCall(const std::string& call, const std::string& message,
                            std::optional<size_t> atProcess) {
-    failures_.push_back({call, message, atProcess});
+    failures_.push_back({call, message, atProcess, {}});
+}
+
+void ScriptedWmi::FailCallRaising(const std::string& call, std::function<void()> raise,
+                                  std::optional<size_t> atProcess) {
+    failures_.push_back({call, {}, atProcess, std::move(raise)});
 }
 
 void ScriptedWmi::Log(std::string line) {
@@ -181,6 +186,7 @@ void ScriptedWmi::Enter(const std::string& call, std::optional<size_t> process) 
     for (const auto& failure : failures_) {
         if (failure.call != call) continue;
         if (failure.atProcess && failure.atProcess != process) continue;
+        if (failure.raise) failure.raise();
         throw WmiError(failure.message);
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A scripted stand-in of the WMI access: serves chosen processes, fails chosen calls, logs every
 // call with its arguments and counts its live objects.
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -29,6 +30,9 @@ class ScriptedWmi : public WmiAccess {
     // item it would hand out).
     void FailCall(const std::string& call, const std::string& message,
                   std::optional<size_t> atProcess = std::nullopt);
+    // The same, the call raising whatever `raise` throws instead of the WMI error type.
+    void FailCallRaising(const std::string& call, std::function<void()> raise,
+                         std::optional<size_t> atProcess = std::nullopt);
 
     std::vector<std::string> log;  // one line per call, with its arguments
     int liveObjects = 0;
@@ -45,6 +49,7 @@ class ScriptedWmi : public WmiAccess {
         std::string call;
         std::string message;
         std::optional<size_t> atProcess;
+        std::function<void()> raise;  // when set, raises instead of the WMI error
     };
     std::vector<Failure> failures_;
 };

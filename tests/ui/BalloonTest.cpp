@@ -44,6 +44,18 @@ TEST(BalloonCreationTest, BalloonIsCreatedDeactivatedWithItsTitleDelaysAndTool) 
                             "BalloonAddTool " + UiText(2), "HookListView"));
     EXPECT_EQ(traces.front(), "--- created ---");
     EXPECT_EQ(form.BalloonState(), 0u);
+
+    // Those three are the only delays set, however the balloon is used afterwards.
+    form.Paint();
+    form.ListView1Click();
+    form.BalloonNotification(kTtnShow);
+    form.BalloonNotification(kTtnPop);
+    form.FormDeactivate();
+    form.BalloonNotification(kTtnLinkClick);
+    form.FormClose();
+    EXPECT_THAT(ui.Calls("BalloonDelay"),
+                ElementsAre("BalloonDelay initial 32000", "BalloonDelay auto-pop 32000",
+                            "BalloonDelay reshow 32000"));
 }
 
 TEST_F(BalloonTest, QuickDoubleClickOpensThenClosesAndItStaysClosed) {

@@ -200,6 +200,13 @@ TEST_F(RememberComputerTest, AKnownNameClimbsToTheTopInItsStoredCase) {
     form.StartButtonClick();
     EXPECT_THAT(ui.entries[Control::PcComboBox], ElementsAre("Server1", "pc2"));
     EXPECT_EQ(ui.texts[Control::PcComboBox], "Server1");
+
+    // With more than two entries the others keep their order below it.
+    ui.entries[Control::PcComboBox] = {"pc1", "pc2", "Server1", "pc4"};
+    ui.texts[Control::PcComboBox] = "SERVER1";
+    form.StartButtonClick();
+    EXPECT_THAT(ui.entries[Control::PcComboBox], ElementsAre("Server1", "pc1", "pc2", "pc4"));
+    EXPECT_EQ(ui.texts[Control::PcComboBox], "Server1");
 }
 
 TEST_F(RememberComputerTest, ANewNameGoesToTheBottomAndStaysShown) {

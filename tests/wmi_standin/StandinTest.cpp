@@ -6,6 +6,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
+#include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +18,7 @@
 #include "inventory/ScanProcesses.h"
 #include "inventory/WmiError.h"
 #include "tests/inventory/RecordingSink.h"
+#include "wmi_standin/simulation/WmiDoubles.h"
 
 namespace brisklow {
 namespace {
@@ -289,6 +294,50 @@ TEST_F(StandinTest, ClassFactoryServesOnlyTheLocator) {
     locator->Release();
     factory->Release();
     FreeLibrary(standin);
+}
+
+// The simulation's COM methods are the stand-in's barrier: what its own code raises reaches the
+// caller as a failure code with the message as the error description, never as an exception.
+TEST_F(StandinTest, ExceptionInsideTheSimulationBecomesAFailureCodeWithItsMessage) {
+    struct Case {
+        const char* name;
+        std::function<void()> raise;
+        HRESULT result;
+        std::wstring description;
+    };
+    const Case cases[] = {
+        {"runtime error", [] { throw std::runtime_error("the network file vanished"); },
+         E_UNEXPECTED, L"the network file vanished"},
+        {"allocation failure", [] { throw std::bad_alloc(); }, E_OUTOFMEMORY, L"std::bad_alloc"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto fake = std::make_shared<wmi_doubles::FakeWmi>(wmi_doubles::Scenario{});
+        fake->connector = [&c](const wmi_doubles::ConnectRequest&) -> wmi_doubles::Connection {
+            c.raise();
+            return {};
+        };
+        ISWbemLocator* locator = nullptr;
+        ASSERT_HRESULT_SUCCEEDED(wmi_doubles::CreateLocatorDouble(fake, &locator));
+        ISWbemServices* services = nullptr;
+        const HRESULT result = locator->ConnectServer(nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                      nullptr, 0, nullptr, &services);
+        IErrorInfo* info = nullptr;
+        BSTR description = nullptr;
+        if (GetErrorInfo(0, &info) == S_OK) {
+            info->GetDescription(&description);
+            info->Release();
+        }
+        locator->Release();
+
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(services, nullptr);
+        EXPECT_EQ(std::wstring(description ? description : L"", SysStringLen(description)),
+                  c.description);
+        SysFreeString(description);
+        EXPECT_EQ(fake->log.size(), 1u);  // the failed call is logged like any other
+        EXPECT_EQ(fake->liveObjects.load(), 0);
+    }
 }
 
 TEST_F(StandinTest, LocalComputerListsThisProcessWithItsExecutablePath) {

@@ -1,0 +1,235 @@
+// The Win32 side of the window in this test's own process, on the virtual display: the main window
+// over a form whose failures the test chooses, the window hook and the Windows version. What only
+// a failure inside the program can show, which the real Brisklow.exe never lets a test provoke.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/HandleOwners.h"
+#include "platform/LastChance.h"
+#include "platform/Win32UiServices.h"
+#include "platform/WindowHook.h"
+#include "tests/e2e/RunningProgram.h"
+#include "tests/inventory/ScriptedWmi.h"
+#include "ui/BrisklowUnit.h"
+#include "ui/MainWindow.h"
+
+namespace brisklow {
+namespace {
+
+using e2e::WaitUntil;
+
+struct WindowSearch {
+    const char* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<WindowSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == GetCurrentProcessId() && e2e::ClassOf(window) == search.className &&
+        IsWindowVisible(window)) {
+        search.found.push_back(window);
+    }
+    return TRUE;
+}
+
+// The visible top-level windows of this process of a class.
+std::vector<HWND> WindowsOfThisProcess(const char* className) {
+    WindowSearch search{className, {}};
+    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The next message box this process shows, read and closed as a person would, from a thread of its
+// own while the test's thread is inside the box.
+class NextBox {
+  public:
+    // Whether a main window that stands once the box is closed is to be closed too, its message
+    // loop in the test's thread ended with it.
+    enum class Then { Nothing, EndTheMainWindow };
+
+    explicit NextBox(Then then = Then::Nothing)
+        : then_(then), testThread_(GetCurrentThreadId()), watcher_([this] { Watch(); }) {}
+    ~NextBox() { Finish(); }
+    NextBox(const NextBox&) = delete;
+    NextBox& operator=(const NextBox&) = delete;
+
+    // Tells the watcher that the test's thread is back; whether a box came and was closed.
+    bool Closed() {
+        Finish();
+        return closed_;
+    }
+    std::string Text() const {
+        std::string all;
+        for (const std::string& text : texts_) all += text;
+        return all;
+    }
+
+    std::string caption;
+
+  private:
+    void Watch() {
+        HWND box = nullptr;
+        const bool came = WaitUntil([&] {
+            if (back_) return true;
+            const std::vector<HWND> boxes = WindowsOfThisProcess("#32770");
+            box = boxes.empty() ? nullptr : boxes.front();
+            return box != nullptr;
+        });
+        if (!came || !box) return;
+        caption = e2e::TextOf(box);
+        texts_ = e2e::RunningProgram::BoxTexts(box);
+        closed_ = e2e::RunningProgram::CloseMessageBox(box);
+        if (then_ != Then::EndTheMainWindow) return;
+        WaitUntil([&] {
+            if (back_) return true;
+            for (HWND main : WindowsOfThisProcess(MainWindow::kClassName)) {
+                PostMessageA(main, WM_CLOSE, 0, 0);
+                PostThreadMessageA(testThread_, WM_QUIT, 0, 0);
+                return true;
+            }
+            return false;
+        });
+    }
+
+    void Finish() {
+        back_ = true;
+        if (watcher_.joinable()) watcher_.join();
+    }
+
+    const Then then_;
+    const DWORD testThread_;
+    std::vector<std::string> texts_;
+    bool closed_ = false;
+    std::atomic<bool> back_{false};
+    std::thread watcher_;
+};
+
+// Every Edit control that this process makes while the recorder stands gets, as its own procedure,
+// one that notes the keys pressed in it and hands every message on to the system's Edit procedure.
+class EditKeyRecorder {
+  public:
+    EditKeyRecorder() {
+        UniqueWindow probe(Probe());
+        system_ = reinterpret_cast<WNDPROC>(
+            SetClassLongPtrA(probe.get(), GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Record)));
+        keys_.clear();
+    }
+    ~EditKeyRecorder() {
+        UniqueWindow probe(Probe());
+        SetClassLongPtrA(probe.get(), GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(system_));
+    }
+    EditKeyRecorder(const EditKeyRecorder&) = delete;
+    EditKeyRecorder& operator=(const EditKeyRecorder&) = delete;
+
+    bool installed() const { return system_ != nullptr; }
+    // The keys that reached the own procedure of `edit`, in order.
+    static std::vector<WPARAM> KeysOf(HWND edit) {
+        std::vector<WPARAM> keys;
+        for (const auto& [window, key] : keys_) {
+            if (window == edit) keys.push_back(key);
+        }
+        return keys;
+    }
+
+  private:
+    static HWND Probe() {
+        return CreateWindowExA(0, "Edit", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    }
+    static LRESULT CALLBACK Record(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) keys_.emplace_back(window, wParam);
+        return CallWindowProcA(system_, window, message, wParam, lParam);
+    }
+
+    static inline WNDPROC system_ = nullptr;
+    static inline std::vector<std::pair<HWND, WPARAM>> keys_;
+};
+
+class Win32Window : public ::testing::Test {
+  protected:
+    HINSTANCE instance_ = GetModuleHandleA(nullptr);
+    testing::ScriptedWmi wmi_;
+    Win32UiServices ui_{instance_};
+};
+
+TEST_F(Win32Window, FailureWhileBuildingRefusesTheWindowAndEndsWithABoxAndExitCodeOne) {
+    TForm1 form(ui_, wmi_,
+                LocalServices{
+                    []() -> std::string { throw std::runtime_error("no name for this computer"); },
+                    [] { return std::string("maria"); }, [](const std::string&) {}});
+    NextBox box(NextBox::Then::EndTheMainWindow);
+    const int exitCode = RunMainWindow(instance_, SW_SHOWNORMAL, ui_, form);
+    ASSERT_TRUE(box.Closed()) << "no box said why the program ends";
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(box.caption, "Brisklow");
+    EXPECT_EQ(box.Text(), "no name for this computer");
+    EXPECT_TRUE(WindowsOfThisProcess(MainWindow::kClassName).empty()) << "a half-built window";
+    EXPECT_TRUE(wmi_.log.empty()) << "a half-built window scanned";
+}
+
+TEST_F(Win32Window, KeyWhoseHandlingFailsStillReachesTheBoxsOwnProcedure) {
+    const EditKeyRecorder recorder;
+    ASSERT_TRUE(recorder.installed());
+    TForm1 form(ui_, wmi_,
+                LocalServices{[] { return std::string("WORKSTATION7"); },
+                              [] { return std::string("maria"); }, [](const std::string&) {}});
+    MainWindow window(instance_, ui_, form);
+    ASSERT_TRUE(window.Create(SW_SHOWNORMAL));
+    HWND password = ui_.ControlWindow(Control::PasswordEdit);
+    ASSERT_NE(password, nullptr);
+
+    // The scan command lets through what is no std::exception; the box's barrier catches it.
+    wmi_.FailCallRaising("CreateLocator", [] { throw 7; });
+    NextBox box;
+    SendMessageA(password, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    ASSERT_TRUE(box.Closed()) << "the failure was not shown";
+    EXPECT_EQ(box.Text(), kUnknownErrorText);
+    EXPECT_EQ(EditKeyRecorder::KeysOf(password), std::vector<WPARAM>{VK_RETURN});
+
+    // As when nothing fails.
+    SendMessageA(password, WM_KEYDOWN, VK_HOME, 0x01470001);
+    EXPECT_EQ(EditKeyRecorder::KeysOf(password), (std::vector<WPARAM>{VK_RETURN, VK_HOME}));
+}
+
+constexpr UINT kCounted = WM_APP + 1;
+
+LRESULT CountCalls(const WindowHook& hook, HWND window, UINT message, WPARAM wParam,
+                   LPARAM lParam) noexcept {
+    if (message == kCounted) ++*static_cast<int*>(hook.Owner());
+    return hook.CallPrevious(window, message, wParam, lParam);
+}
+
+TEST_F(Win32Window, WindowHookRefusesASecondHookOnAWindowThatHasOne) {
+    const UniqueWindow window(CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                              nullptr, instance_, nullptr));
+    ASSERT_TRUE(window);
+    int firstCalls = 0;
+    int secondCalls = 0;
+    WindowHook first(&CountCalls, &firstCalls);
+    WindowHook second(&CountCalls, &secondCalls);
+    ASSERT_TRUE(first.Attach(window.get()));
+    ASSERT_FALSE(second.Attach(window.get()));
+    EXPECT_FALSE(second.Attached());
+    SendMessageA(window.get(), kCounted, 0, 0);
+    EXPECT_EQ(firstCalls, 1);
+    EXPECT_EQ(secondCalls, 0);
+}
+
+TEST_F(Win32Window, WindowsMajorVersionFallsBackWhenTheKernelsCallIsMissing) {
+    EXPECT_GE(ui_.WindowsMajorVersion(), 6);
+    // Without the kernel's call, what the user mode's version checks tell: from Vista on, 6.
+    EXPECT_EQ(WindowsMajorVersionFrom(nullptr), 6);
+}
+
+}  // namespace
+}  // namespace brisklow
