@@ -233,12 +233,6 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
     return TRUE;
 }
 
-std::vector<HWND> TopLevelWindows(DWORD processId, const char* className) {
-    WindowSearch search{processId, className, {}};
-    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // Variable names compare without regard to case, as Windows compares them.
 struct NameLess {
     bool operator()(const std::string& a, const std::string& b) const {
@@ -271,6 +265,12 @@ std::string EnvironmentBlock(const RunningProgram::Environment& overrides) {
 }
 
 }  // namespace
+
+std::vector<HWND> TopLevelWindows(DWORD processId, const char* className) {
+    WindowSearch search{processId, className, {}};
+    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 RunningProgram::RunningProgram() : RunningProgram(Environment{}) {}
 

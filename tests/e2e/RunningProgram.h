@@ -17,6 +17,8 @@ bool WaitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
 std::string ClassOf(HWND window);
+// The visible top-level windows of a class that a process shows.
+std::vector<HWND> TopLevelWindows(DWORD processId, const char* className);
 std::string TextOf(HWND window);  // the window's own text, as bytes
 // The text of a control of another process, of any length, asked with WM_GETTEXT (GetWindowText
 // answers only captions across processes).

@@ -26,27 +26,9 @@ namespace {
 
 using e2e::WaitUntil;
 
-struct WindowSearch {
-    const char* className;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
-    auto& search = *reinterpret_cast<WindowSearch*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == GetCurrentProcessId() && e2e::ClassOf(window) == search.className &&
-        IsWindowVisible(window)) {
-        search.found.push_back(window);
-    }
-    return TRUE;
-}
-
 // The visible top-level windows of this process of a class.
 std::vector<HWND> WindowsOfThisProcess(const char* className) {
-    WindowSearch search{className, {}};
-    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return e2e::TopLevelWindows(GetCurrentProcessId(), className);
 }
 
 // The next message box this process shows, read and closed as a person would, from a thread of its
