@@ -21,11 +21,6 @@ using namespace brisklow::e2e;
 
 namespace {
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 // Waits for the first scan of a started Brisklow.exe, tells what it shows and closes it.
 int FirstScan(bool requireCount, const char* screenshot) {
     RunningProgram program;

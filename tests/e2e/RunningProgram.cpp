@@ -201,6 +201,30 @@ void ExpectRowsOnScreen(const RunningProgram& program, HWND list, int rows) {
     }
 }
 
+std::string ComputerName() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof name;
+    return GetComputerNameA(name, &size) ? name : "";
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::vector<HWND> BalloonsOf(DWORD processId) {
+    std::vector<HWND> balloons;
+    for (HWND tip = FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr); tip;
+         tip = FindWindowExA(nullptr, tip, "tooltips_class32", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(tip, &owner);
+        if (owner == processId && (GetWindowLongPtrA(tip, GWL_STYLE) & TTS_BALLOON)) {
+            balloons.push_back(tip);
+        }
+    }
+    return balloons;
+}
+
 bool RunningUnderWine() {
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     return ntdll && GetProcAddress(ntdll, "wine_get_version");

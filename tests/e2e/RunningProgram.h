@@ -128,6 +128,12 @@ void ExpectRowsOnScreen(const RunningProgram& program, HWND list, int rows);
 // Saves a picture of the whole display as a PNG file at a Unix path; whether it was written.
 bool SaveScreenshot(const std::string& unixPath);
 
+// This computer's name, as the program's computer box shows it after start.
+std::string ComputerName();
+bool EndsWith(const std::string& text, const std::string& end);
+// The tooltip windows in the balloon style that a process has made.
+std::vector<HWND> BalloonsOf(DWORD processId);
+
 // Whether these tests run under Wine.
 bool RunningUnderWine();
 

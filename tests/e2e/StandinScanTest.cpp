@@ -40,19 +40,17 @@ struct LocaleTimes {
     std::string minute, hour;
 };
 
-std::optional<LocaleTimes> TimesOfTheLocale() {
-    char name[64] = {};
-    const DWORD length = GetEnvironmentVariableA("LANG", name, sizeof name);
-    const std::string lang(name, length < sizeof name ? length : 0);
-    if (lang.rfind("en_US", 0) == 0) return LocaleTimes{"12:01:00 AM", "1:00:00"};
-    if (lang.rfind("pt_BR", 0) == 0) return LocaleTimes{"00:01:00", "01:00:00"};
-    return std::nullopt;
-}
-
 std::string Lang() {
     char name[64] = {};
     const DWORD length = GetEnvironmentVariableA("LANG", name, sizeof name);
     return std::string(name, length < sizeof name ? length : 0);
+}
+
+std::optional<LocaleTimes> TimesOfTheLocale() {
+    const std::string lang = Lang();
+    if (lang.rfind("en_US", 0) == 0) return LocaleTimes{"12:01:00 AM", "1:00:00"};
+    if (lang.rfind("pt_BR", 0) == 0) return LocaleTimes{"00:01:00", "01:00:00"};
+    return std::nullopt;
 }
 
 // A text in this system's ANSI code page, the code page of every 8-bit text of the program: the
@@ -129,13 +127,6 @@ std::string Shown(const std::vector<std::wstring>& texts) {
     std::string shown;
     for (const std::wstring& text : texts) shown += "[" + Shown(text) + "]";
     return shown;
-}
-
-std::string ComputerName() {
-    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = sizeof name;
-    if (!GetComputerNameA(name, &size)) return {};
-    return name;
 }
 
 // The processes of this computer by id, as the system's process snapshot gives them.
@@ -271,16 +262,8 @@ class BrisklowScan : public StandinProgramTest {
 
     // The program's details balloon: its one tooltip window in the balloon style.
     HWND Balloon() const {
-        for (HWND tip = FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr); tip;
-             tip = FindWindowExA(nullptr, tip, "tooltips_class32", nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(tip, &owner);
-            if (owner == program_->processId() &&
-                (GetWindowLongPtrA(tip, GWL_STYLE) & TTS_BALLOON)) {
-                return tip;
-            }
-        }
-        return nullptr;
+        const std::vector<HWND> balloons = BalloonsOf(program_->processId());
+        return balloons.size() == 1 ? balloons.front() : nullptr;
     }
 
     // The text of the balloon's tool on the list, in UTF-16. (Its title, "Mais detalhes...", is

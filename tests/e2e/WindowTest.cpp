@@ -87,11 +87,6 @@ constexpr DesignedColumn kDesignedColumns[10] = {
     {80, true},   {65, true},   {65, true}, {65, true}, {65, true},
 };
 
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 bool SamePath(std::string a, std::string b) {
     for (std::string* path : {&a, &b}) {
         std::replace(path->begin(), path->end(), '/', '\\');
@@ -100,12 +95,6 @@ bool SamePath(std::string a, std::string b) {
         });
     }
     return a == b;
-}
-
-std::string ComputerName() {
-    char computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = sizeof computer;
-    return GetComputerNameA(computer, &size) ? computer : "";
 }
 
 // The window as a user of a Windows computer finds it: the first paint scans this computer with
@@ -522,15 +511,7 @@ TEST_F(BrisklowWindow, ResizingMovesOnlyTheAnchoredControls) {
 }
 
 TEST_F(BrisklowWindow, FirstPaintCreatesTheDetailsBalloonDeactivatedWithOneTool) {
-    std::vector<HWND> balloons;
-    for (HWND tip = FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr); tip;
-         tip = FindWindowExA(nullptr, tip, "tooltips_class32", nullptr)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(tip, &owner);
-        if (owner == program_->processId() && (StyleOf(tip) & TTS_BALLOON)) {
-            balloons.push_back(tip);
-        }
-    }
+    const std::vector<HWND> balloons = BalloonsOf(program_->processId());
     ASSERT_EQ(balloons.size(), 1u) << "one balloon, however often the window paints";
     HWND balloon = balloons.front();
     const LONG_PTR style = StyleOf(balloon);
