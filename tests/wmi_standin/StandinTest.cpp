@@ -126,6 +126,20 @@ std::string UnixPathOf(const std::wstring& path) {
     return result;
 }
 
+// The description that the last failing call left as the thread's error information; empty
+// without one.
+std::wstring ThreadErrorDescription() {
+    IErrorInfo* info = nullptr;
+    BSTR description = nullptr;
+    if (GetErrorInfo(0, &info) == S_OK && info) {
+        info->GetDescription(&description);
+        info->Release();
+    }
+    std::wstring text(description ? description : L"", SysStringLen(description));
+    SysFreeString(description);
+    return text;
+}
+
 const TProcesInformation* FindRecord(const TPIArray& table, const std::string& name) {
     for (const TProcesInformation& record : table) {
         if (record.ProcessName == name) return &record;
@@ -249,14 +263,7 @@ TEST_F(StandinTest, RegisteringOutsideWineRefusesAndWritesNothing) {
     const HRESULT refused = registerServer();
     SetEnvironmentVariableW(L"BRISKLOW_WMI_STANDIN_NOT_WINE", nullptr);
     EXPECT_EQ(refused, HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED));
-    IErrorInfo* info = nullptr;
-    BSTR description = nullptr;
-    if (GetErrorInfo(0, &info) == S_OK && info) {
-        info->GetDescription(&description);
-        info->Release();
-    }
-    EXPECT_THAT(std::wstring(description ? description : L""), HasSubstr(L"only under Wine"));
-    SysFreeString(description);
+    EXPECT_THAT(ThreadErrorDescription(), HasSubstr(L"only under Wine"));
     EXPECT_EQ(RegistryText(kServerKey, nullptr), system);
     EXPECT_EQ(RegistryText(kServerKey, L"ThreadingModel"), systemModel);
     EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Brisklow", 0,
@@ -322,19 +329,12 @@ TEST_F(StandinTest, ExceptionInsideTheSimulationBecomesAFailureCodeWithItsMessag
         ISWbemServices* services = nullptr;
         const HRESULT result = locator->ConnectServer(nullptr, nullptr, nullptr, nullptr, nullptr,
                                                       nullptr, 0, nullptr, &services);
-        IErrorInfo* info = nullptr;
-        BSTR description = nullptr;
-        if (GetErrorInfo(0, &info) == S_OK) {
-            info->GetDescription(&description);
-            info->Release();
-        }
+        const std::wstring description = ThreadErrorDescription();
         locator->Release();
 
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(services, nullptr);
-        EXPECT_EQ(std::wstring(description ? description : L"", SysStringLen(description)),
-                  c.description);
-        SysFreeString(description);
+        EXPECT_EQ(description, c.description);
         EXPECT_EQ(fake->log.size(), 1u);  // the failed call is logged like any other
         EXPECT_EQ(fake->liveObjects.load(), 0);
     }
