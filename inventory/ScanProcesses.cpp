@@ -1,6 +1,7 @@
 #include "inventory/ScanProcesses.h"
 
 #include <exception>
+#include <new>
 
 #include "texts/TextFormat.h"
 #include "texts/UiTexts.h"
@@ -55,11 +56,14 @@ void ReadUsage(WmiPropertySet& properties, TProcesInformation& record) {
 }
 
 // The enumerator's next item, or none at the end of the list. A step that fails ends the list
-// the same way, without a box, whatever it raised: the rows read before it stay and the user is
-// still remembered.
+// the same way, without a box, whatever the enumerator raised: the rows read before it stay and
+// the user is still remembered. Running out of memory is no end of the list but a failure of the
+// scan, shown like any other: a list cut short must not read as complete.
 std::unique_ptr<WmiEnumItem> NextOrEnd(WmiEnumerator& processes) {
     try {
         return processes.Next();
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (...) {
         return nullptr;
     }

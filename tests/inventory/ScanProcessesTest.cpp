@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
 #include <stdexcept>
 
 #include "inventory/ScanProcesses.h"
@@ -228,6 +229,20 @@ TEST_F(ScanProcessesTest, FailingEnumeratorEndsTheLoopSilently) {
         EXPECT_THAT(otherSink.userEntries, ElementsAre("Administrator", "admin"));
         EXPECT_EQ(other.liveObjects, 0);
     }
+
+    // Running out of memory is a failure of the scan: the rows read stay, the box says so.
+    ScriptedWmi starved;
+    RecordingSink starvedSink;
+    TPIArray starvedTable;
+    starved.processes = wmi.processes;
+    starved.FailCallRaising(
+        "Next", [] { throw std::bad_alloc(); }, 3);
+    ScanProcesses(starved, starvedSink, "SRV1", "admin", "pw", starvedTable);
+    EXPECT_EQ(starvedTable.Length(), 3u);
+    ASSERT_EQ(starvedSink.boxes.size(), 1u);
+    EXPECT_THAT(starvedSink.boxes[0].text, HasSubstr("\rCode: 9\r\r"));
+    EXPECT_THAT(starvedSink.userEntries, ElementsAre("Administrator"));
+    EXPECT_EQ(starved.liveObjects, 0);
 }
 
 TEST_F(ScanProcessesTest, StatusLineShowsStartThenConnectingText) {
