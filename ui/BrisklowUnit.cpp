@@ -32,6 +32,24 @@ class RedrawSuspended {
     UiServices& ui_;
 };
 
+// Gives the scan button back when the scan command ends, whichever way it ends: the animation
+// hidden and stopped, the button shown and enabled.
+class ScanButtonGivenBack {
+  public:
+    explicit ScanButtonGivenBack(UiServices& ui) : ui_(ui) {}
+    ScanButtonGivenBack(const ScanButtonGivenBack&) = delete;
+    ScanButtonGivenBack& operator=(const ScanButtonGivenBack&) = delete;
+    ~ScanButtonGivenBack() {
+        ui_.ShowControl(Control::Animate1, false);
+        ui_.PlayAnimation(false);
+        ui_.ShowControl(Control::StartButton, true);
+        ui_.EnableControl(Control::StartButton, true);
+    }
+
+  private:
+    UiServices& ui_;
+};
+
 }  // namespace
 
 TForm1::TForm1(UiServices& ui, WmiAccess& wmi, LocalServices local)
@@ -85,6 +103,8 @@ void TForm1::StartButtonClick() {
     TPIArray table;
     ui_.DeleteAllRows();
     rows_.clear();
+    // After the box below, if one comes; also when something else, or the box itself, fails.
+    const ScanButtonGivenBack buttonBack(ui_);
     try {
         ui_.EnableControl(Control::StartButton, false);
         ui_.ShowControl(Control::StartButton, false);
@@ -105,10 +125,6 @@ void TForm1::StartButtonClick() {
         // The box comes up while the animation still runs; the button returns after it closes.
         ui_.ShowMessage(std::string("ListView ") + error.what());
     }
-    ui_.ShowControl(Control::Animate1, false);
-    ui_.PlayAnimation(false);
-    ui_.ShowControl(Control::StartButton, true);
-    ui_.EnableControl(Control::StartButton, true);
 }
 
 void TForm1::ShowRows(const TPIArray& table) {
