@@ -95,6 +95,17 @@ std::string LocaleText(LCTYPE type) {
     return std::string(buffer, strnlen(buffer, sizeof buffer));
 }
 
+// A text of the system's code page, as UTF-16.
+std::wstring WideFromSystemCodePage(const std::string& text) {
+    if (text.empty()) return {};
+    const int narrowLength = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), narrowLength, nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), narrowLength, wide.data(), length);
+    return wide;
+}
+
 std::string WindowText(HWND window) {
     int length = GetWindowTextLengthA(window);
     if (length <= 0) return {};
@@ -196,7 +207,10 @@ void Win32UiServices::SetCaption(Control control, const std::string& text) {
 }
 
 void Win32UiServices::FitLabelToText(HWND label, const std::string& text) {
-    // A label is as wide as its caption, so no caption is cut short whatever the font.
+    // A label is as wide as its caption, so no caption is cut short whatever the font. Measured
+    // on the caption as the label shows it, widened from the system's code page: the ANSI
+    // measuring call would widen it by the font's character set instead.
+    const std::wstring shown = WideFromSystemCodePage(text);
     RECT extent{};
     {
         const WindowDeviceContext context(label);
@@ -204,7 +218,8 @@ void Win32UiServices::FitLabelToText(HWND label, const std::string& text) {
         // The label's font stays the label's.
         auto font = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
         HGDIOBJ previous = font ? SelectObject(context.get(), font) : nullptr;
-        DrawTextA(context.get(), text.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
+        DrawTextW(context.get(), shown.c_str(), static_cast<int>(shown.size()), &extent,
+                  DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
         if (previous) SelectObject(context.get(), previous);
     }
     RECT bounds{};
@@ -271,15 +286,17 @@ void Win32UiServices::AppendEntry(Control box, const std::string& text) {
 }
 
 void Win32UiServices::MoveEntry(Control box, int from, int to) {
+    // The entry moves as the box holds it, in UTF-16: nothing of it goes through a code page, and
+    // the length the box tells is exact (asked for 8-bit text it may only be an estimate).
     HWND combo = ControlWindow(box);
-    auto length = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(from), 0);
+    auto length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(from), 0);
     if (length == CB_ERR) return;
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    auto copied = SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(from),
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    auto copied = SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(from),
                                reinterpret_cast<LPARAM>(text.data()));
     text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-    SendMessageA(combo, CB_DELETESTRING, static_cast<WPARAM>(from), 0);
-    SendMessageA(combo, CB_INSERTSTRING, static_cast<WPARAM>(to),
+    SendMessageW(combo, CB_DELETESTRING, static_cast<WPARAM>(from), 0);
+    SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(to),
                  reinterpret_cast<LPARAM>(text.c_str()));
 }
 

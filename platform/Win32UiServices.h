@@ -1,6 +1,7 @@
 #pragma once
 // The user-interface services of the main window over Win32 and the common controls (version 6).
-// Every call is an ANSI ("A") call: the program's texts reach it in the system's ANSI code page.
+// The program's texts come and go through the ANSI ("A") calls, in the system's ANSI code page;
+// the controls themselves are Unicode windows (see WindowHook.h), which the system converts for.
 #include <windows.h>
 #include <commctrl.h>
 

@@ -12,6 +12,12 @@
 //   into it.
 // - One hook a window: the window's user data leads to the hook, and a window whose user data is
 //   taken already (by another hook) is refused.
+//
+// The procedure is put in place and called through the wide (W) forms: a window whose procedure
+// is replaced through the ANSI forms becomes an ANSI window, whose typed characters the system
+// narrows to the ANSI code page one byte at a time, which under a multi-byte code page (UTF-8)
+// garbles every letter beyond ASCII. A Unicode window keeps what is typed whole, and the
+// program's ANSI calls on it still get the text in the system's code page.
 #include <windows.h>
 
 namespace brisklow {
@@ -34,12 +40,12 @@ class WindowHook {
     // window has a hook (its user data is taken) or the window does not take it.
     bool Attach(HWND window) noexcept {
         if (window_ || !window) return false;
-        if (GetWindowLongPtrA(window, GWLP_USERDATA) != 0) return false;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        if (GetWindowLongPtrW(window, GWLP_USERDATA) != 0) return false;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         previous_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Entry)));
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Entry)));
         if (!previous_) {
-            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             return false;
         }
         window_ = window;
@@ -49,19 +55,19 @@ class WindowHook {
     void* Owner() const noexcept { return owner_; }
 
     LRESULT CallPrevious(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const noexcept {
-        return CallWindowProcA(previous_, window, message, wParam, lParam);
+        return CallWindowProcW(previous_, window, message, wParam, lParam);
     }
 
   private:
     static LRESULT CALLBACK Entry(HWND window, UINT message, WPARAM wParam,
                                   LPARAM lParam) noexcept {
-        auto* hook = reinterpret_cast<WindowHook*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (!hook) return DefWindowProcA(window, message, wParam, lParam);
+        auto* hook = reinterpret_cast<WindowHook*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (!hook) return DefWindowProcW(window, message, wParam, lParam);
         if (message == WM_NCDESTROY) {
             // The window's last message: its own procedure comes back first, then gets it.
             const WNDPROC previous = hook->previous_;
             hook->Detach();
-            return CallWindowProcA(previous, window, message, wParam, lParam);
+            return CallWindowProcW(previous, window, message, wParam, lParam);
         }
         return hook->procedure_(*hook, window, message, wParam, lParam);
     }
@@ -71,9 +77,9 @@ class WindowHook {
         if (IsWindow(window_)) {
             // A procedure put in front of this one later keeps leading here; only this one's
             // place is given back.
-            if (GetWindowLongPtrA(window_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Entry)) {
-                SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
-                SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+            if (GetWindowLongPtrW(window_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Entry)) {
+                SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+                SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
             }
         }
         window_ = nullptr;

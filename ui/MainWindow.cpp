@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 
 #include "platform/LastChance.h"
 #include "resources/ResourceIds.h"
@@ -193,11 +194,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-HWND MainWindow::CreateControl(Control control, DWORD exStyle, const char* className, DWORD style,
-                               int height) {
+HWND MainWindow::CreateControl(Control control, DWORD exStyle, const wchar_t* className,
+                               DWORD style, int height) {
     const ControlLayout& layout = LayoutOf(control);
-    HWND handle = CreateWindowExA(exStyle, className, "", WS_CHILD | style, layout.left, layout.top,
-                                  layout.width, height, window_.get(),
+    // Made through the wide form: a control made through the ANSI form is an ANSI window, which
+    // gets its typed characters narrowed to the ANSI code page one byte at a time (see
+    // WindowHook.h). The program's texts still reach the controls through the ANSI calls.
+    HWND handle = CreateWindowExW(exStyle, className, L"", WS_CHILD | style, layout.left,
+                                  layout.top, layout.width, height, window_.get(),
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(control))),
                                   instance_, nullptr);
     SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -216,14 +220,14 @@ void MainWindow::CreateControls() {
             case Control::PcLabel:
             case Control::UserLabel:
             case Control::PassLabel:
-                CreateControl(control, 0, "Static", WS_VISIBLE | SS_LEFT, layout.height);
+                CreateControl(control, 0, L"Static", WS_VISIBLE | SS_LEFT, layout.height);
                 break;
             case Control::DirButton:
             case Control::InfoButton:
             case Control::GoogleButton:
             case Control::StartButton: {
                 // Flat buttons take no focus: no tab stop, and a click hands the focus back.
-                HWND button = CreateControl(control, 0, "Button",
+                HWND button = CreateControl(control, 0, L"Button",
                                             WS_VISIBLE | BS_PUSHBUTTON | BS_FLAT, layout.height);
                 Hook(button, &MainWindow::FlatButtonProc);
                 const int picture = control == Control::DirButton      ? IDB_DIRBUTTON
@@ -234,7 +238,7 @@ void MainWindow::CreateControls() {
                 break;
             }
             case Control::PasswordEdit: {
-                HWND edit = CreateControl(control, WS_EX_CLIENTEDGE, "Edit",
+                HWND edit = CreateControl(control, WS_EX_CLIENTEDGE, L"Edit",
                                           WS_VISIBLE | WS_TABSTOP | ES_PASSWORD | ES_AUTOHSCROLL,
                                           layout.height);
                 SendMessageA(edit, EM_SETPASSWORDCHAR, '*', 0);
@@ -244,14 +248,14 @@ void MainWindow::CreateControls() {
             case Control::StatusBar: {
                 // Placed by LayOut along the bottom edge at its own height, not by itself.
                 HWND status = CreateControl(
-                    control, 0, STATUSCLASSNAMEA,
+                    control, 0, STATUSCLASSNAMEW,
                     WS_VISIBLE | SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN, layout.height);
                 SendMessageA(status, SB_SIMPLE, TRUE, 0);
                 break;
             }
             case Control::PcComboBox: {
                 HWND combo = CreateControl(
-                    control, 0, "ComboBox",
+                    control, 0, L"ComboBox",
                     WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
                     layout.height);
                 SendMessageA(combo, CB_SETMINVISIBLE, kPcComboBoxDropDownCount, 0);
@@ -273,7 +277,7 @@ void MainWindow::CreateControls() {
             case Control::UserComboBox: {
                 // The simple kind, as tall as its edit: no list shows, the arrow keys step
                 // through the entries.
-                HWND combo = CreateControl(control, 0, "ComboBox",
+                HWND combo = CreateControl(control, 0, L"ComboBox",
                                            WS_VISIBLE | WS_TABSTOP | CBS_SIMPLE | CBS_AUTOHSCROLL,
                                            layout.height);
                 SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Administrator"));
@@ -287,7 +291,7 @@ void MainWindow::CreateControls() {
                 break;
             }
             case Control::ListView1: {
-                AddReportColumns(CreateControl(control, kReportListExStyle, WC_LISTVIEWA,
+                AddReportColumns(CreateControl(control, kReportListExStyle, WC_LISTVIEWW,
                                                kReportListStyle, layout.height));
                 break;
             }
@@ -317,7 +321,9 @@ void MainWindow::ListenToKeys(HWND inputWindow) {
 
 void MainWindow::Hook(HWND control, WindowHook::Procedure procedure) {
     hooks_.push_back(std::make_unique<WindowHook>(procedure, this));
-    hooks_.back()->Attach(control);
+    // A control without its procedure would lose its keys' handling without a word: the window
+    // is refused instead, and the box says why.
+    if (!hooks_.back()->Attach(control)) throw std::runtime_error(kHookRefusedText);
 }
 
 void MainWindow::ArrangeTabOrder() {
@@ -448,15 +454,17 @@ int RunMainWindow(HINSTANCE instance, int showCommand, Win32UiServices& ui, TFor
     }
     MSG message{};
     for (;;) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        // The wide forms: the ANSI ones narrow every typed character to the ANSI code page one byte
+        // at a time before the boxes see it.
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got < 0) return 1;
         if (got == 0) return static_cast<int>(message.wParam);
         // The dialog manager moves the focus with Tab and clicks the scan button on its
         // accelerator key.
         HWND main = window.Handle();
-        if (main && IsDialogMessageA(main, &message)) continue;
+        if (main && IsDialogMessageW(main, &message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 }
 

@@ -22,6 +22,10 @@ constexpr int ControlId(Control control) { return kFirstControlId + static_cast<
 
 // Why the window is not there, when the system refused it without a failure of the program's.
 inline constexpr const char* kWindowNotCreatedText = "The window could not be created.";
+// Why the window is not there, when a control would not take the program's procedure in front of
+// its own.
+inline constexpr const char* kHookRefusedText =
+    "A control of the window would not take the program's procedure.";
 
 class MainWindow {
   public:
@@ -49,10 +53,11 @@ class MainWindow {
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
-    HWND CreateControl(Control control, DWORD exStyle, const char* className, DWORD style,
+    HWND CreateControl(Control control, DWORD exStyle, const wchar_t* className, DWORD style,
                        int height);
     void AddButtonPicture(HWND button, int bitmapId);
     void ListenToKeys(HWND inputWindow);
+    // Puts `procedure` in front of the control's own; throws when the control refuses it.
     void Hook(HWND control, WindowHook::Procedure procedure);
     // An exception that none of the handlers caught.
     void ShowUnexpectedError(const CaughtError& error);

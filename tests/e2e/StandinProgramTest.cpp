@@ -127,14 +127,20 @@ ScanEnd StandinProgramTest::WaitForScanEnd(size_t scansBefore) {
 ScanEnd StandinProgramTest::Scan(const std::string& computer, const std::string& user,
                                  const std::string& password, Control enterIn,
                                  const std::function<void()>& whileRunning) {
+    return ScanStartedBy([&] {
+        Type(Of(Control::PcComboBox), computer);
+        Type(Of(Control::UserComboBox), user);
+        Type(Of(Control::PasswordEdit), password);
+        PressEnter(Of(enterIn));
+        if (whileRunning) whileRunning();
+    });
+}
+
+ScanEnd StandinProgramTest::ScanStartedBy(const std::function<void()>& start) {
     PollLog();
     segment_.clear();
-    Type(Of(Control::PcComboBox), computer);
-    Type(Of(Control::UserComboBox), user);
-    Type(Of(Control::PasswordEdit), password);
     const size_t before = scansEnded_;
-    PressEnter(Of(enterIn));
-    if (whileRunning) whileRunning();
+    start();
     return WaitForScanEnd(before);
 }
 

@@ -58,6 +58,8 @@ class StandinProgramTest : public ::testing::Test {
     ScanEnd Scan(const std::string& computer, const std::string& user = {},
                  const std::string& password = {}, Control enterIn = Control::PasswordEdit,
                  const std::function<void()>& whileRunning = {});
+    // Runs `start`, which starts a scan as a person would, and waits for that scan to end, as Scan.
+    ScanEnd ScanStartedBy(const std::function<void()>& start);
     // Waits for the scan after `scansBefore` ended scans to end; an error box that comes on the
     // way is read and closed, as a person would close it.
     ScanEnd WaitForScanEnd(size_t scansBefore);

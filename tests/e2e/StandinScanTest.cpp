@@ -671,6 +671,75 @@ TEST_F(BrisklowScan, TextsReadRightInTheSystemsCodePage) {
     EXPECT_EQ(WideStatus(), L"0 processos");
 }
 
+// Types on the keyboard as one that delivers characters does (Unicode key events), into the box
+// that has the focus in the foreground window, then presses `key` if one is given.
+bool TypeOnTheKeyboard(const std::wstring& text, WORD key = 0) {
+    std::vector<INPUT> inputs;
+    const auto press = [&](WORD virtualKey, wchar_t character, DWORD flags) {
+        for (const DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = virtualKey;
+            input.ki.wScan = static_cast<WORD>(character);
+            input.ki.dwFlags = flags | up;
+            inputs.push_back(input);
+        }
+    };
+    for (const wchar_t c : text) press(0, c, KEYEVENTF_UNICODE);
+    if (key) press(key, 0, 0);
+    const auto count = static_cast<UINT>(inputs.size());
+    return SendInput(count, inputs.data(), sizeof(INPUT)) == count;
+}
+
+// Typed on the keyboard, an accented user name and password reach a computer whose one account
+// has exactly them, and the user box remembers the name as typed; a computer name typed in
+// characters of the code page reads back whole, a Korean one where the code page has it (UTF-8
+// under hi_IN). The program reads the boxes in the system's code page, so under UTF-8 nothing
+// typed may be lost on the way in.
+TEST_F(BrisklowScan, TypedCredentialsReachTheComputerAsTyped) {
+    const auto carried = [](const std::wstring& text) { return AsTheCodePageCarriesIt(text); };
+    const std::wstring korean = L"SEUL-\uc11c\uc6b8";
+    const std::wstring computer = carried(korean) == korean ? korean : L"S\u00c3O-PAULO";
+    const std::wstring user = L"Jo\u00e3o";
+    const std::wstring password = L"s\u00e9nha\u00e7";
+    ASSERT_EQ(carried(user + password), user + password) << "a code page with the accents";
+    ASSERT_TRUE(Start(R"({"computers": [{"name": ")" + JsonText(computer) +
+                      R"(", "accounts": [{"user": ")" + JsonText(user) + R"(", "password": ")" +
+                      JsonText(password) + R"("}], "processes": [)" + NumberedProcesses(1) + "]}]}")
+                    .ended);
+    ASSERT_TRUE(SetForegroundWindow(program_->main()));
+    const auto typeInto = [&](Control box, const std::wstring& text, WORD key) {
+        HWND target = TypingTarget(Of(box));
+        Type(target, "");
+        PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        PostMessageA(target, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        ASSERT_TRUE(WaitUntil([&] { return program_->Focus() == target; }));
+        ASSERT_TRUE(TypeOnTheKeyboard(text, key));
+    };
+    const ScanEnd end = ScanStartedBy([&] {
+        // Each box reads back before the next one takes the focus: a click would come before the
+        // keys still waiting in the input queue. The password box tells no other program its
+        // text; the computer's accepting the account shows it came whole.
+        for (const auto& [box, text] :
+             {std::pair{Control::PcComboBox, computer}, std::pair{Control::UserComboBox, user}}) {
+            typeInto(box, text, 0);
+            EXPECT_TRUE(WaitUntil([&] { return WideText(TypingTarget(Of(box))) == text; }))
+                << Shown(WideText(TypingTarget(Of(box))));
+        }
+        typeInto(Control::PasswordEdit, password, VK_RETURN);
+    });
+    ASSERT_TRUE(end.ended);
+    EXPECT_TRUE(end.boxTexts.empty()) << Joined(end.boxTexts);
+    EXPECT_EQ(Status(), "1 processos");
+    HWND users = Of(Control::UserComboBox);
+    const auto index = SendMessageW(users, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                    reinterpret_cast<LPARAM>(user.c_str()));
+    ASSERT_GE(index, 0) << "the user is not remembered";
+    wchar_t entry[64] = {};
+    SendMessageW(users, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry));
+    EXPECT_EQ(std::wstring(entry), user) << Shown(entry);
+}
+
 // Leaves a picture of a filled list in the build folder, for a person to look at: the demo
 // network's file server, reached with its account.
 TEST_F(BrisklowScan, ScreenshotOfAFilledList) {

@@ -31,6 +31,18 @@ std::vector<HWND> WindowsOfThisProcess(const char* className) {
     return e2e::TopLevelWindows(GetCurrentProcessId(), className);
 }
 
+// The main windows of this process, shown or not.
+int MainWindowsOfThisProcess() {
+    int count = 0;
+    for (HWND window = FindWindowExA(nullptr, nullptr, MainWindow::kClassName, nullptr); window;
+         window = FindWindowExA(nullptr, window, MainWindow::kClassName, nullptr)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId()) ++count;
+    }
+    return count;
+}
+
 // The next message box this process shows, read and closed as a person would, from a thread of its
 // own while the test's thread is inside the box.
 class NextBox {
@@ -57,6 +69,7 @@ class NextBox {
     }
 
     std::string caption;
+    int mainWindowsWhileOpen = -1;  // the main windows that stood while the box was open
 
   private:
     void Watch() {
@@ -67,10 +80,13 @@ class NextBox {
             box = boxes.empty() ? nullptr : boxes.front();
             return box != nullptr;
         });
-        if (!came || !box) return;
-        caption = e2e::TextOf(box);
-        texts_ = e2e::RunningProgram::BoxTexts(box);
-        closed_ = e2e::RunningProgram::CloseMessageBox(box);
+        if (came && box) {
+            caption = e2e::TextOf(box);
+            mainWindowsWhileOpen = MainWindowsOfThisProcess();
+            texts_ = e2e::RunningProgram::BoxTexts(box);
+            closed_ = e2e::RunningProgram::CloseMessageBox(box);
+        }
+        // Also when no box came: a window that stands instead must not hold the test.
         if (then_ != Then::EndTheMainWindow) return;
         WaitUntil([&] {
             if (back_) return true;
@@ -103,12 +119,12 @@ class EditKeyRecorder {
     EditKeyRecorder() {
         UniqueWindow probe(Probe());
         system_ = reinterpret_cast<WNDPROC>(
-            SetClassLongPtrA(probe.get(), GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Record)));
+            SetClassLongPtrW(probe.get(), GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Record)));
         keys_.clear();
     }
     ~EditKeyRecorder() {
         UniqueWindow probe(Probe());
-        SetClassLongPtrA(probe.get(), GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(system_));
+        SetClassLongPtrW(probe.get(), GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(system_));
     }
     EditKeyRecorder(const EditKeyRecorder&) = delete;
     EditKeyRecorder& operator=(const EditKeyRecorder&) = delete;
@@ -125,16 +141,39 @@ class EditKeyRecorder {
 
   private:
     static HWND Probe() {
-        return CreateWindowExA(0, "Edit", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
+        return CreateWindowExW(0, L"Edit", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
     }
     static LRESULT CALLBACK Record(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) keys_.emplace_back(window, wParam);
-        return CallWindowProcA(system_, window, message, wParam, lParam);
+        return CallWindowProcW(system_, window, message, wParam, lParam);
     }
 
     static inline WNDPROC system_ = nullptr;
     static inline std::vector<std::pair<HWND, WPARAM>> keys_;
+};
+
+// Takes the user data of every Edit control that this thread makes while it stands, as a hook of
+// another's would.
+class EditUserDataTaken {
+  public:
+    EditUserDataTaken() : hook_(SetWindowsHookExW(WH_CBT, &Take, nullptr, GetCurrentThreadId())) {}
+    ~EditUserDataTaken() {
+        if (hook_) UnhookWindowsHookEx(hook_);
+    }
+    EditUserDataTaken(const EditUserDataTaken&) = delete;
+    EditUserDataTaken& operator=(const EditUserDataTaken&) = delete;
+    bool installed() const { return hook_ != nullptr; }
+
+  private:
+    static LRESULT CALLBACK Take(int code, WPARAM wParam, LPARAM lParam) {
+        auto* window = reinterpret_cast<HWND>(wParam);
+        if (code == HCBT_CREATEWND && e2e::ClassOf(window) == "Edit") {
+            SetWindowLongPtrW(window, GWLP_USERDATA, 1);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    HHOOK hook_;
 };
 
 class Win32Window : public ::testing::Test {
@@ -155,8 +194,22 @@ TEST_F(Win32Window, FailureWhileBuildingRefusesTheWindowAndEndsWithABoxAndExitCo
     EXPECT_EQ(exitCode, 1);
     EXPECT_EQ(box.caption, "Brisklow");
     EXPECT_EQ(box.Text(), "no name for this computer");
-    EXPECT_TRUE(WindowsOfThisProcess(MainWindow::kClassName).empty()) << "a half-built window";
+    EXPECT_EQ(box.mainWindowsWhileOpen, 0) << "a half-built window";
     EXPECT_TRUE(wmi_.log.empty()) << "a half-built window scanned";
+
+    // A box that will not take the program's procedure refuses the window the same way.
+    const EditUserDataTaken taken;
+    ASSERT_TRUE(taken.installed());
+    Win32UiServices ui(instance_);
+    TForm1 plain(ui, wmi_,
+                 LocalServices{[] { return std::string("WORKSTATION7"); },
+                               [] { return std::string("maria"); }, [](const std::string&) {}});
+    NextBox refused(NextBox::Then::EndTheMainWindow);
+    EXPECT_EQ(RunMainWindow(instance_, SW_SHOWNORMAL, ui, plain), 1);
+    ASSERT_TRUE(refused.Closed()) << "no box said why the program ends";
+    EXPECT_EQ(refused.Text(), kHookRefusedText);
+    EXPECT_EQ(refused.mainWindowsWhileOpen, 0) << "a window with a box that lost its keys";
+    EXPECT_TRUE(wmi_.log.empty()) << "a refused window scanned";
 }
 
 TEST_F(Win32Window, KeyWhoseHandlingFailsStillReachesTheBoxsOwnProcedure) {
@@ -169,6 +222,14 @@ TEST_F(Win32Window, KeyWhoseHandlingFailsStillReachesTheBoxsOwnProcedure) {
     ASSERT_TRUE(window.Create(SW_SHOWNORMAL));
     HWND password = ui_.ControlWindow(Control::PasswordEdit);
     ASSERT_NE(password, nullptr);
+    // What is typed reaches the boxes and the list whole only in Unicode windows: an ANSI window
+    // gets each character narrowed to the ANSI code page.
+    for (Control control :
+         {Control::PcComboBox, Control::UserComboBox, Control::PasswordEdit, Control::ListView1}) {
+        HWND box = ui_.ControlWindow(control);
+        EXPECT_TRUE(IsWindowUnicode(box)) << static_cast<int>(control);
+        EXPECT_TRUE(IsWindowUnicode(e2e::TypingTarget(box))) << static_cast<int>(control);
+    }
 
     // The scan command lets through what is no std::exception; the box's barrier catches it.
     wmi_.FailCallRaising("CreateLocator", [] { throw 7; });
@@ -177,6 +238,10 @@ TEST_F(Win32Window, KeyWhoseHandlingFailsStillReachesTheBoxsOwnProcedure) {
     ASSERT_TRUE(box.Closed()) << "the failure was not shown";
     EXPECT_EQ(box.Text(), kUnknownErrorText);
     EXPECT_EQ(EditKeyRecorder::KeysOf(password), std::vector<WPARAM>{VK_RETURN});
+    // The scan command gave its button back on the way out all the same.
+    EXPECT_TRUE(IsWindowVisible(ui_.ControlWindow(Control::StartButton)));
+    EXPECT_TRUE(IsWindowEnabled(ui_.ControlWindow(Control::StartButton)));
+    EXPECT_FALSE(IsWindowVisible(ui_.ControlWindow(Control::Animate1)));
 
     // As when nothing fails.
     SendMessageA(password, WM_KEYDOWN, VK_HOME, 0x01470001);
