@@ -13,8 +13,16 @@ set(CMAKE_SYSROOT /usr/${BRISKLOW_MINGW_TRIPLE})
 set(BRISKLOW_MINGW_GCC_DIR /usr/lib/gcc/${BRISKLOW_MINGW_TRIPLE}/12-posix)
 set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES
     ${BRISKLOW_MINGW_GCC_DIR}/include/c++ ${BRISKLOW_MINGW_GCC_DIR}/include/c++/${BRISKLOW_MINGW_TRIPLE})
-set(CMAKE_EXE_LINKER_FLAGS_INIT -L${BRISKLOW_MINGW_GCC_DIR})
-set(CMAKE_SHARED_LINKER_FLAGS_INIT -L${BRISKLOW_MINGW_GCC_DIR})
+# Linked by lld, not by the binutils linker. clang emits the type information of every polymorphic
+# class it uses (std::exception, std::bad_alloc, std::runtime_error ...) in each object, as a COMDAT
+# that keeps any one copy, while the g++-built C++ library holds the same objects as COMDATs that
+# must agree in size. The binutils assembler pads those sections to their 16-byte alignment, and
+# the binutils linker compares the padded sizes, so it printed "duplicate section ... has different
+# size" for each of them although the data are the same; lld compares the lengths the objects
+# record for the data, finds them equal and keeps one copy without a word.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -L${BRISKLOW_MINGW_GCC_DIR}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-fuse-ld=lld -L${BRISKLOW_MINGW_GCC_DIR}")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-fuse-ld=lld -L${BRISKLOW_MINGW_GCC_DIR}")
 # A static link names the C++ library and its runtime support in one group: they refer to each
 # other.
 set(CMAKE_CXX_STANDARD_LIBRARIES
