@@ -315,9 +315,10 @@ TEST_F(BrisklowWindow, LabelsAreAsWideAsTheirCaptions) {
     ReleaseDC(nullptr, screen);
 }
 
-TEST_F(BrisklowWindow, CaptionsAreTheTextTableBytes) {
+// The captions' bytes are those of the system's code page, whatever code page that is.
+TEST_F(BrisklowWindow, CaptionsAreTheProgramsTextsInTheSystemsCodePage) {
     EXPECT_EQ(TextOf(Of(Control::PcLabel)), "Computador");
-    EXPECT_EQ(TextOf(Of(Control::UserLabel)), "&Usu\xE1rio");
+    EXPECT_EQ(TextOf(Of(Control::UserLabel)), InTheCodePage(L"&Usu\u00e1rio"));
     EXPECT_EQ(TextOf(Of(Control::PassLabel)), "&Senha");
     EXPECT_EQ(TextOf(Of(Control::DirButton)), "");
     EXPECT_EQ(TextOf(Of(Control::InfoButton)), "Sobre");
@@ -465,9 +466,9 @@ TEST_F(BrisklowWindow, AltVClicksTheScanButtonOnlyWhileItIsShown) {
 
 TEST_F(BrisklowWindow, StatusBarClickShowsTheWindowSize) {
     ClickAt(Of(Control::StatusBar), 40, 8);
-    EXPECT_TRUE(WaitUntil([&] {
-        return program_->StatusText(Of(Control::StatusBar)) == "930 \xD7 697";
-    })) << program_->StatusText(Of(Control::StatusBar));
+    const std::string size = InTheCodePage(L"930 \u00d7 697");
+    EXPECT_TRUE(WaitUntil([&] { return program_->StatusText(Of(Control::StatusBar)) == size; }))
+        << program_->StatusText(Of(Control::StatusBar));
 }
 
 TEST_F(BrisklowWindow, HeaderClickTogglesTheColumnsSortFlag) {
