@@ -207,8 +207,17 @@ TEST_F(Win32Window, WindowHookRefusesASecondHookOnAWindowThatHasOne) {
     EXPECT_EQ(secondCalls, 0);
 }
 
-TEST_F(Win32Window, WindowsMajorVersionFallsBackWhenTheKernelsCallIsMissing) {
-    EXPECT_GE(ui_.WindowsMajorVersion(), 6);
+// The kernel's version call of a system that reports itself as Windows 11.
+LONG WINAPI ElevenAsTheKernelsVersion(OSVERSIONINFOW* info) {
+    info->dwMajorVersion = 11;
+    return 0;
+}
+
+TEST_F(Win32Window, WindowsMajorVersionIsTheKernelsAndFallsBackWhenItsCallIsMissing) {
+    // As GetProcAddress hands the call over: through the function pointer type that fits any.
+    const auto call =
+        reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&ElevenAsTheKernelsVersion));
+    EXPECT_EQ(WindowsMajorVersionFrom(call), 11);
     // Without the kernel's call, what the user mode's version checks tell: from Vista on, 6.
     EXPECT_EQ(WindowsMajorVersionFrom(nullptr), 6);
 }
