@@ -207,6 +207,16 @@ std::string ComputerName() {
     return GetComputerNameA(name, &size) ? name : "";
 }
 
+std::string InTheCodePage(const std::wstring& text) {
+    const int wideLength = static_cast<int>(text.size());
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, narrow.data(), length, nullptr,
+                        nullptr);
+    return narrow;
+}
+
 bool EndsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() &&
            text.compare(text.size() - end.size(), end.size(), end) == 0;

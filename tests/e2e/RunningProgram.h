@@ -130,6 +130,10 @@ bool SaveScreenshot(const std::string& unixPath);
 
 // This computer's name, as the program's computer box shows it after start.
 std::string ComputerName();
+// A text in this system's ANSI code page, the code page of every 8-bit text of the program: the
+// characters it has stay, the others become what the system makes of them (its nearest
+// character, else '?').
+std::string InTheCodePage(const std::wstring& text);
 bool EndsWith(const std::string& text, const std::string& end);
 // The tooltip windows in the balloon style that a process has made.
 std::vector<HWND> BalloonsOf(DWORD processId);

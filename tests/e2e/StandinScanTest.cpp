@@ -53,19 +53,6 @@ std::optional<LocaleTimes> TimesOfTheLocale() {
     return std::nullopt;
 }
 
-// A text in this system's ANSI code page, the code page of every 8-bit text of the program: the
-// characters it has stay, the others become what the system makes of them (its nearest
-// character, else '?').
-std::string InTheCodePage(const std::wstring& text) {
-    const int wideLength = static_cast<int>(text.size());
-    const int length =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), wideLength, narrow.data(), length, nullptr,
-                        nullptr);
-    return narrow;
-}
-
 // A text as the code page carries it, read back in UTF-16.
 std::wstring AsTheCodePageCarriesIt(const std::wstring& text) {
     const std::string narrow = InTheCodePage(text);

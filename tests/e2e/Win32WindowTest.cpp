@@ -1,17 +1,20 @@
 // The Win32 side of the window in this test's own process, on the virtual display: the main window
-// over a form whose failures the test chooses, the window hook and the Windows version. What only
-// a failure inside the program can show, which the real Brisklow.exe never lets a test provoke.
+// over a form whose failures the test chooses, the window hook, the busy animation's thread and the
+// Windows version. What only a failure inside the program can show, which the real Brisklow.exe
+// never lets a test provoke, and what only holding the window's thread still can.
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "platform/AnimationThread.h"
 #include "platform/HandleOwners.h"
 #include "platform/LastChance.h"
 #include "platform/Win32UiServices.h"
@@ -272,8 +275,76 @@ TEST_F(Win32Window, WindowHookRefusesASecondHookOnAWindowThatHasOne) {
     EXPECT_EQ(secondCalls, 0);
 }
 
-TEST_F(Win32Window, WindowsMajorVersionFallsBackWhenTheKernelsCallIsMissing) {
-    EXPECT_GE(ui_.WindowsMajorVersion(), 6);
+TEST_F(Win32Window, BusyAnimationMovesWhileTheWindowsThreadIsHeld) {
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_ANIMATE_CLASS};
+    ASSERT_TRUE(InitCommonControlsEx(&classes));
+    // The window stands in for the main window, on top of the screen where nothing hides the clip.
+    const UniqueWindow window(CreateWindowExA(WS_EX_TOPMOST, "Static", "", WS_POPUP | WS_VISIBLE,
+                                              40, 40, 120, 60, nullptr, nullptr, instance_,
+                                              nullptr));
+    ASSERT_TRUE(window);
+    AnimationThread animation;
+    HWND control = animation.Start(instance_, window.get(), 1, RECT{16, 16, 32, 32},
+                                   WS_DISABLED | ACS_TRANSPARENT | ACS_TIMER);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(GetParent(control), window.get());
+    EXPECT_NE(GetWindowThreadProcessId(control, nullptr), GetCurrentThreadId());
+    ASSERT_TRUE(animation.Open(instance_, kBusyAnimationResource));
+    animation.Show(true);
+    animation.Play(true);
+
+    // This thread answers no message at all, as a scan holds the main window's thread, until
+    // another thread has seen the clip on the screen move on after a second of it.
+    const RECT frame{0, 0, 16, 16};
+    const UniqueKernelHandle seen(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    int changes = 0;
+    bool movedAfterASecond = false;
+    std::string failure;
+    std::thread watcher([&] {
+        try {
+            const auto held = std::chrono::steady_clock::now();
+            e2e::ScreenPicture last(control, frame);
+            movedAfterASecond = WaitUntil(
+                [&] {
+                    e2e::ScreenPicture now(control, frame);
+                    if (now.SameAs(last)) return false;
+                    ++changes;
+                    last = std::move(now);
+                    return std::chrono::steady_clock::now() - held >= std::chrono::seconds(1);
+                },
+                std::chrono::seconds(10));
+        } catch (const std::exception& error) {
+            failure = error.what();
+        }
+        SetEvent(seen.get());
+    });
+    WaitForSingleObject(seen.get(), INFINITE);
+    watcher.join();
+    EXPECT_EQ(failure, "");
+    EXPECT_TRUE(movedAfterASecond)
+        << "the clip stood still while the window's thread was held, after " << changes
+        << " changes of its frames";
+
+    // Ending the thread cannot hang, not even beside a window that has just been held.
+    const auto ending = std::chrono::steady_clock::now();
+    animation.End();
+    const auto took = std::chrono::steady_clock::now() - ending;
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(took).count(), 5000)
+        << "milliseconds to end the animation's thread";
+    EXPECT_FALSE(IsWindow(control));
+}
+
+// The kernel's version call of a system that reports itself as Windows 11.
+LONG WINAPI ElevenAsTheKernelsVersion(OSVERSIONINFOW* info) {
+    info->dwMajorVersion = 11;
+    return 0;
+}
+
+TEST_F(Win32Window, WindowsMajorVersionIsTheKernelsAndFallsBackWhenItsCallIsMissing) {
+    // As GetProcAddress hands the call over: through the function pointer type that fits any.
+    const auto call =
+        reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&ElevenAsTheKernelsVersion));
+    EXPECT_EQ(WindowsMajorVersionFrom(call), 11);
     // Without the kernel's call, what the user mode's version checks tell: from Vista on, 6.
     EXPECT_EQ(WindowsMajorVersionFrom(nullptr), 6);
 }
