@@ -302,9 +302,12 @@ TEST_F(BrisklowWindow, LabelsAreAsWideAsTheirCaptions) {
                              DEFAULT_PITCH | FF_DONTCARE, "MS Shell Dlg");
     HGDIOBJ previous = SelectObject(screen, font);
     for (Control label : {Control::PcLabel, Control::UserLabel, Control::PassLabel}) {
+        // Measured as the screen shows it, in UTF-16, whatever the code page.
         const std::string caption = TextOf(Of(label));
+        wchar_t shown[64] = {};
+        GetWindowTextW(Of(label), shown, 64);
         RECT extent{};
-        DrawTextA(screen, caption.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+        DrawTextW(screen, shown, -1, &extent, DT_CALCRECT | DT_SINGLELINE);
         const RECT actual = RectIn(Of(label), main());
         EXPECT_EQ(actual.right - actual.left, extent.right - extent.left) << caption;
         EXPECT_GT(extent.right - extent.left, 10) << caption;
