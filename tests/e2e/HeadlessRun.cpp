@@ -49,6 +49,9 @@ int FirstScan(bool requireCount, const char* screenshot) {
     }
     bool saved = true;
     if (screenshot) {
+        // The scan ran inside the window's first paint: its controls paint once the program's
+        // message loop runs again, the first time it waits for input.
+        WaitForInputIdle(program.process(), 10000);
         saved = SaveScreenshot(screenshot);
         std::printf("Screenshot: %s\n", saved ? screenshot : "(not saved)");
     }
