@@ -81,6 +81,11 @@ HWND TypingTarget(HWND control) {
     return edit ? edit : control;
 }
 
+void ClickAt(HWND window, int x, int y) {
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
 void Type(HWND control, const std::string& text) {
     SendMessageA(TypingTarget(control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
@@ -224,13 +229,8 @@ bool EndsWith(const std::string& text, const std::string& end) {
 
 std::vector<HWND> BalloonsOf(DWORD processId) {
     std::vector<HWND> balloons;
-    for (HWND tip = FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr); tip;
-         tip = FindWindowExA(nullptr, tip, "tooltips_class32", nullptr)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(tip, &owner);
-        if (owner == processId && (GetWindowLongPtrA(tip, GWL_STYLE) & TTS_BALLOON)) {
-            balloons.push_back(tip);
-        }
+    for (HWND tip : TopLevelWindowsShownOrNot(processId, "tooltips_class32")) {
+        if (GetWindowLongPtrA(tip, GWL_STYLE) & TTS_BALLOON) balloons.push_back(tip);
     }
     return balloons;
 }
@@ -304,6 +304,17 @@ std::vector<HWND> TopLevelWindows(DWORD processId, const char* className) {
     WindowSearch search{processId, className, {}};
     EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+std::vector<HWND> TopLevelWindowsShownOrNot(DWORD processId, const char* className) {
+    std::vector<HWND> windows;
+    for (HWND window = FindWindowExA(nullptr, nullptr, className, nullptr); window;
+         window = FindWindowExA(nullptr, window, className, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId) windows.push_back(window);
+    }
+    return windows;
 }
 
 RunningProgram::RunningProgram() : RunningProgram(Environment{}) {}

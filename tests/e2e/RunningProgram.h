@@ -19,6 +19,8 @@ bool WaitUntil(const std::function<bool()>& condition,
 std::string ClassOf(HWND window);
 // The visible top-level windows of a class that a process shows.
 std::vector<HWND> TopLevelWindows(DWORD processId, const char* className);
+// The top-level windows of a class that a process has made, shown or not.
+std::vector<HWND> TopLevelWindowsShownOrNot(DWORD processId, const char* className);
 std::string TextOf(HWND window);  // the window's own text, as bytes
 // The text of a control of another process, of any length, asked with WM_GETTEXT (GetWindowText
 // answers only captions across processes).
@@ -92,6 +94,8 @@ class RunningProgram {
 
 // The edit control a person types into: a combo box's own edit, or the control itself.
 HWND TypingTarget(HWND control);
+// Clicks the left mouse button at a point of the window's client area.
+void ClickAt(HWND window, int x, int y);
 // Replaces the text of the control's edit, as typing it would.
 void Type(HWND control, const std::string& text);
 // Presses Enter in the control's edit.

@@ -286,9 +286,7 @@ class BrisklowScan : public StandinProgramTest {
                                  reinterpret_cast<LPARAM>(block.address())));
         RECT rect{};
         block.Read(&rect, sizeof rect);
-        const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-        PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
-        PostMessageA(header, WM_LBUTTONUP, 0, point);
+        ClickAt(header, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     }
 };
 
@@ -624,8 +622,7 @@ TEST_F(BrisklowScan, TextsReadRightInTheSystemsCodePage) {
         << Shown(balloonText);
 
     // The size readout's sign is the multiplication sign itself in UTF-8 and in 949.
-    PostMessageA(Of(Control::StatusBar), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 8));
-    PostMessageA(Of(Control::StatusBar), WM_LBUTTONUP, 0, MAKELPARAM(40, 8));
+    ClickAt(Of(Control::StatusBar), 40, 8);
     const std::wstring size = L"930 \u00d7 697";
     if (hindi || korean) {
         ASSERT_EQ(carried(size), size) << "the code page has the multiplication sign";
@@ -698,8 +695,7 @@ TEST_F(BrisklowScan, TypedCredentialsReachTheComputerAsTyped) {
     const auto typeInto = [&](Control box, const std::wstring& text, WORD key) {
         HWND target = TypingTarget(Of(box));
         Type(target, "");
-        PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-        PostMessageA(target, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        ClickAt(target, 4, 4);
         ASSERT_TRUE(WaitUntil([&] { return program_->Focus() == target; }));
         ASSERT_TRUE(TypeOnTheKeyboard(text, key));
     };

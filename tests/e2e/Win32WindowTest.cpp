@@ -36,14 +36,8 @@ std::vector<HWND> WindowsOfThisProcess(const char* className) {
 
 // The main windows of this process, shown or not.
 int MainWindowsOfThisProcess() {
-    int count = 0;
-    for (HWND window = FindWindowExA(nullptr, nullptr, MainWindow::kClassName, nullptr); window;
-         window = FindWindowExA(nullptr, window, MainWindow::kClassName, nullptr)) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == GetCurrentProcessId()) ++count;
-    }
-    return count;
+    return static_cast<int>(
+        e2e::TopLevelWindowsShownOrNot(GetCurrentProcessId(), MainWindow::kClassName).size());
 }
 
 // The next message box this process shows, read and closed as a person would, from a thread of its

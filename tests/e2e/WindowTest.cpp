@@ -37,13 +37,6 @@ bool PressKeysOnTheDisplay(const std::string& keys) {
 
 LONG_PTR StyleOf(HWND window) { return GetWindowLongPtrA(window, GWL_STYLE); }
 
-LPARAM Point(int x, int y) { return MAKELPARAM(x, y); }
-
-void ClickAt(HWND window, int x, int y) {
-    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, Point(x, y));
-    PostMessageA(window, WM_LBUTTONUP, 0, Point(x, y));
-}
-
 // Whether `focus` is the control or the edit inside it.
 bool IsIn(HWND focus, HWND control) {
     return focus && (focus == control || GetParent(focus) == control);
