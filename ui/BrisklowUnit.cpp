@@ -33,21 +33,41 @@ class RedrawSuspended {
 };
 
 // Gives the scan button back when the scan command ends, whichever way it ends: the animation
-// hidden and stopped, the button shown and enabled.
+// hidden and stopped, the button shown and enabled. The command's last step is GiveBack, whose
+// failure leaves the command as any other failure does. When the command is left by an exception
+// before that, the destructor gives the button back: every step is tried, and a failure of one is
+// dropped, since the exception on its way already stands for the command and a second one thrown
+// from a destructor would end the program.
 class ScanButtonGivenBack {
   public:
     explicit ScanButtonGivenBack(UiServices& ui) : ui_(ui) {}
     ScanButtonGivenBack(const ScanButtonGivenBack&) = delete;
     ScanButtonGivenBack& operator=(const ScanButtonGivenBack&) = delete;
     ~ScanButtonGivenBack() {
-        ui_.ShowControl(Control::Animate1, false);
-        ui_.PlayAnimation(false);
-        ui_.ShowControl(Control::StartButton, true);
-        ui_.EnableControl(Control::StartButton, true);
+        if (givenBack_) return;
+        for (const auto step : kSteps) {
+            try {
+                step(ui_);
+            } catch (...) {
+            }
+        }
+    }
+
+    void GiveBack() {
+        for (const auto step : kSteps) step(ui_);
+        givenBack_ = true;
     }
 
   private:
+    static constexpr void (*kSteps[])(UiServices&) = {
+        [](UiServices& ui) { ui.ShowControl(Control::Animate1, false); },
+        [](UiServices& ui) { ui.PlayAnimation(false); },
+        [](UiServices& ui) { ui.ShowControl(Control::StartButton, true); },
+        [](UiServices& ui) { ui.EnableControl(Control::StartButton, true); },
+    };
+
     UiServices& ui_;
+    bool givenBack_ = false;
 };
 
 }  // namespace
@@ -104,7 +124,7 @@ void TForm1::StartButtonClick() {
     ui_.DeleteAllRows();
     rows_.clear();
     // After the box below, if one comes; also when something else, or the box itself, fails.
-    const ScanButtonGivenBack buttonBack(ui_);
+    ScanButtonGivenBack buttonBack(ui_);
     try {
         ui_.EnableControl(Control::StartButton, false);
         ui_.ShowControl(Control::StartButton, false);
@@ -125,6 +145,7 @@ void TForm1::StartButtonClick() {
         // The box comes up while the animation still runs; the button returns after it closes.
         ui_.ShowMessage(std::string("ListView ") + error.what());
     }
+    buttonBack.GiveBack();
 }
 
 void TForm1::ShowRows(const TPIArray& table) {

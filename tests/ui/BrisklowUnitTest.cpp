@@ -1,5 +1,7 @@
 #include <gmock/gmock.h>
 
+#include <stdexcept>
+
 #include "tests/ui/FormFixture.h"
 #include "texts/UiTexts.h"
 #include "ui/BrisklowUnit.h"
@@ -188,6 +190,22 @@ TEST_F(ScanCommandTest, ListRefusingARowResumesRedrawingAndShowsTheListViewBox) 
     EXPECT_EQ(ui.rows.size(), 1u);
     EXPECT_EQ(ui.redrawSuspensions, 0);
     EXPECT_THAT(ui.Calls("Message"), ElementsAre("Message ListView out of rows"));
+    EXPECT_TRUE(ui.enabled[Control::StartButton]);
+}
+
+TEST_F(ScanCommandTest, ButtonThatWillNotShowFailsTheCommandWithoutEndingTheProgram) {
+    Create();
+    ui.failShowing = Control::StartButton;
+    // On the command's own way out the failure leaves the command, for the window to report.
+    EXPECT_THROW(form.StartButtonClick(), std::runtime_error);
+    EXPECT_EQ(ui.statusText, "0 processos");
+    EXPECT_FALSE(ui.visible[Control::Animate1]);
+    EXPECT_FALSE(ui.animationPlaying);
+    EXPECT_TRUE(ui.enabled[Control::StartButton]);
+    // Left by another failure, the command lets that one out.
+    wmi.FailCallRaising("CreateLocator", [] { throw 7; });
+    EXPECT_THROW(form.StartButtonClick(), int);
+    EXPECT_FALSE(ui.animationPlaying);
     EXPECT_TRUE(ui.enabled[Control::StartButton]);
 }
 

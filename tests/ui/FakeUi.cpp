@@ -42,6 +42,7 @@ void FakeUi::EnableControl(Control control, bool on) {
 }
 
 void FakeUi::ShowControl(Control control, bool on) {
+    if (on && failShowing == control) throw std::runtime_error("will not show");
     visible[control] = on;
     log.push_back(std::string(on ? "Show " : "Hide ") + std::to_string(int(control)));
 }

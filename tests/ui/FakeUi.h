@@ -37,7 +37,8 @@ class FakeUi : public UiServices {
     LongTimeFormat timeFormat;
     uint32_t tickCount = 100000;
     std::string browseResult;
-    int failAppendRowAt = -1;  // the row index at which AppendRow raises
+    int failAppendRowAt = -1;            // the row index at which AppendRow raises
+    std::optional<Control> failShowing;  // the control that ShowControl raises on when showing it
 
     // Every call that does something, in order: "Status <text>", "Message <text>", ...
     std::vector<std::string> log;
