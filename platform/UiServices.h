@@ -103,6 +103,7 @@ class UiServices {
     virtual void DestroyBalloonWindow() = 0;
     // Puts the program's procedure in front of the list's window procedure: it hands the balloon's
     // notifications to TForm1::BalloonNotification, then always calls the previous procedure.
+    // Throws HookRefused when the list will not take it.
     virtual void HookListView() = 0;
 
     // Modal boxes: the simple one is captioned with the application title.

@@ -448,7 +448,7 @@ void Win32UiServices::DestroyBalloonWindow() { balloon_.reset(); }
 void Win32UiServices::HookListView() {
     HWND list = List();
     if (listHook_.Attached() || !list) return;
-    listHook_.Attach(list);
+    if (!listHook_.Attach(list)) throw HookRefused();
 }
 
 LRESULT Win32UiServices::ListViewProc(const WindowHook& hook, HWND window, UINT message,

@@ -20,7 +20,21 @@
 // program's ANSI calls on it still get the text in the system's code page.
 #include <windows.h>
 
+#include <stdexcept>
+
 namespace brisklow {
+
+// Why the window is not there, when a control would not take the program's procedure in front of
+// its own.
+inline constexpr const char* kHookRefusedText =
+    "A control of the window would not take the program's procedure.";
+
+// A control of the window that would not take the program's procedure: its keys or notifications
+// would go unhandled without a word, so the window is refused instead.
+class HookRefused : public std::runtime_error {
+  public:
+    HookRefused() : std::runtime_error(kHookRefusedText) {}
+};
 
 class WindowHook {
   public:

@@ -50,6 +50,13 @@ void BlendIntoButtonFace(HBITMAP picture) {
     }
 }
 
+// The program's end when it has no window to show: a box says why, and the exit code is 1. Shown
+// only once no window stands, and outside the window's message loop, whose quit would close it.
+int EndWithoutWindow(const std::string& why) {
+    MessageBoxA(nullptr, why.c_str(), UiText(0).c_str(), MB_OK | MB_ICONERROR);
+    return 1;
+}
+
 MainWindow* FromWindow(HWND window) {
     return reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
@@ -134,6 +141,12 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
     return result;
 }
 
+void MainWindow::Refuse(const std::string& why) {
+    creationError_ = why;
+    form_.FormClose();
+    DestroyWindow(window_.get());
+}
+
 void MainWindow::ShowUnexpectedError(const CaughtError& error) {
     // The box the program shows its other messages in; the program goes on afterwards.
     ui_.ShowMessage(error.message);
@@ -154,7 +167,13 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             BeginPaint(window_.get(), &paint);
             EndPaint(window_.get(), &paint);
             // After EndPaint: the first paint scans, and the window must stand painted meanwhile.
-            form_.Paint();
+            try {
+                form_.Paint();
+            } catch (const HookRefused& refused) {
+                // The first paint hooks the list: a list that will not take the hook refuses the
+                // window as an input box does while it is built.
+                Refuse(refused.what());
+            }
             return 0;
         }
         case WM_ACTIVATE:
@@ -323,7 +342,7 @@ void MainWindow::Hook(HWND control, WindowHook::Procedure procedure) {
     hooks_.push_back(std::make_unique<WindowHook>(procedure, this));
     // A control without its procedure would lose its keys' handling without a word: the window
     // is refused instead, and the box says why.
-    if (!hooks_.back()->Attach(control)) throw std::runtime_error(kHookRefusedText);
+    if (!hooks_.back()->Attach(control)) throw HookRefused();
 }
 
 void MainWindow::ArrangeTabOrder() {
@@ -447,18 +466,18 @@ LRESULT MainWindow::FlatButtonProc(const WindowHook& hook, HWND window, UINT mes
 
 int RunMainWindow(HINSTANCE instance, int showCommand, Win32UiServices& ui, TForm1& form) {
     MainWindow window(instance, ui, form);
-    if (!window.Create(showCommand)) {
-        MessageBoxA(nullptr, window.CreationError().c_str(), UiText(0).c_str(),
-                    MB_OK | MB_ICONERROR);
-        return 1;
-    }
+    if (!window.Create(showCommand)) return EndWithoutWindow(window.CreationError());
     MSG message{};
     for (;;) {
         // The wide forms: the ANSI ones narrow every typed character to the ANSI code page one byte
         // at a time before the boxes see it.
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got < 0) return 1;
-        if (got == 0) return static_cast<int>(message.wParam);
+        if (got == 0) {
+            // A window refused at its first paint has ended the loop as well.
+            if (!window.CreationError().empty()) return EndWithoutWindow(window.CreationError());
+            return static_cast<int>(message.wParam);
+        }
         // The dialog manager moves the focus with Tab and clicks the scan button on its
         // accelerator key.
         HWND main = window.Handle();

@@ -22,10 +22,6 @@ constexpr int ControlId(Control control) { return kFirstControlId + static_cast<
 
 // Why the window is not there, when the system refused it without a failure of the program's.
 inline constexpr const char* kWindowNotCreatedText = "The window could not be created.";
-// Why the window is not there, when a control would not take the program's procedure in front of
-// its own.
-inline constexpr const char* kHookRefusedText =
-    "A control of the window would not take the program's procedure.";
 
 class MainWindow {
   public:
@@ -38,7 +34,8 @@ class MainWindow {
 
     // Creates the window with its controls (the form's FormCreate runs in there), centred on the
     // desktop, and shows it. False when the window cannot be created, or when building it failed:
-    // then no window is left, and CreationError says why.
+    // then no window is left, and CreationError says why. A window that its first paint finds
+    // unable to work (the list refused its hook) is closed there, and CreationError says why too.
     bool Create(int showCommand);
     HWND Handle() const { return window_.get(); }
     const std::string& CreationError() const { return creationError_; }
@@ -57,8 +54,12 @@ class MainWindow {
                        int height);
     void AddButtonPicture(HWND button, int bitmapId);
     void ListenToKeys(HWND inputWindow);
-    // Puts `procedure` in front of the control's own; throws when the control refuses it.
+    // Puts `procedure` in front of the control's own; throws HookRefused when the control refuses
+    // it.
     void Hook(HWND control, WindowHook::Procedure procedure);
+    // Closes the window that was built but cannot work; CreationError says why, and the message
+    // loop ends.
+    void Refuse(const std::string& why);
     // An exception that none of the handlers caught.
     void ShowUnexpectedError(const CaughtError& error);
     void ArrangeTabOrder();
