@@ -150,27 +150,31 @@ class EditKeyRecorder {
     static inline std::vector<std::pair<HWND, WPARAM>> keys_;
 };
 
-// Takes the user data of every Edit control that this thread makes while it stands, as a hook of
-// another's would.
-class EditUserDataTaken {
+// Takes the user data of every control of a class that this thread makes while it stands, as a
+// hook of another's would.
+class UserDataTaken {
   public:
-    EditUserDataTaken() : hook_(SetWindowsHookExW(WH_CBT, &Take, nullptr, GetCurrentThreadId())) {}
-    ~EditUserDataTaken() {
+    explicit UserDataTaken(const char* className) {
+        className_ = className;
+        hook_ = SetWindowsHookExW(WH_CBT, &Take, nullptr, GetCurrentThreadId());
+    }
+    ~UserDataTaken() {
         if (hook_) UnhookWindowsHookEx(hook_);
     }
-    EditUserDataTaken(const EditUserDataTaken&) = delete;
-    EditUserDataTaken& operator=(const EditUserDataTaken&) = delete;
+    UserDataTaken(const UserDataTaken&) = delete;
+    UserDataTaken& operator=(const UserDataTaken&) = delete;
     bool installed() const { return hook_ != nullptr; }
 
   private:
     static LRESULT CALLBACK Take(int code, WPARAM wParam, LPARAM lParam) {
         auto* window = reinterpret_cast<HWND>(wParam);
-        if (code == HCBT_CREATEWND && e2e::ClassOf(window) == "Edit") {
+        if (code == HCBT_CREATEWND && e2e::ClassOf(window) == className_) {
             SetWindowLongPtrW(window, GWLP_USERDATA, 1);
         }
         return CallNextHookEx(nullptr, code, wParam, lParam);
     }
-    HHOOK hook_;
+    static inline std::string className_;
+    HHOOK hook_ = nullptr;
 };
 
 class Win32Window : public ::testing::Test {
@@ -194,19 +198,22 @@ TEST_F(Win32Window, FailureWhileBuildingRefusesTheWindowAndEndsWithABoxAndExitCo
     EXPECT_EQ(box.mainWindowsWhileOpen, 0) << "a half-built window";
     EXPECT_TRUE(wmi_.log.empty()) << "a half-built window scanned";
 
-    // A box that will not take the program's procedure refuses the window the same way.
-    const EditUserDataTaken taken;
-    ASSERT_TRUE(taken.installed());
-    Win32UiServices ui(instance_);
-    TForm1 plain(ui, wmi_,
-                 LocalServices{[] { return std::string("WORKSTATION7"); },
-                               [] { return std::string("maria"); }, [](const std::string&) {}});
-    NextBox refused(NextBox::Then::EndTheMainWindow);
-    EXPECT_EQ(RunMainWindow(instance_, SW_SHOWNORMAL, ui, plain), 1);
-    ASSERT_TRUE(refused.Closed()) << "no box said why the program ends";
-    EXPECT_EQ(refused.Text(), kHookRefusedText);
-    EXPECT_EQ(refused.mainWindowsWhileOpen, 0) << "a window with a box that lost its keys";
-    EXPECT_TRUE(wmi_.log.empty()) << "a refused window scanned";
+    // A box that will not take the program's procedure refuses the window the same way, and so
+    // does the list, whose hook the first paint puts in place.
+    for (const char* refusing : {"Edit", "SysListView32"}) {
+        const UserDataTaken taken(refusing);
+        ASSERT_TRUE(taken.installed());
+        Win32UiServices ui(instance_);
+        TForm1 plain(ui, wmi_,
+                     LocalServices{[] { return std::string("WORKSTATION7"); },
+                                   [] { return std::string("maria"); }, [](const std::string&) {}});
+        NextBox refused(NextBox::Then::EndTheMainWindow);
+        EXPECT_EQ(RunMainWindow(instance_, SW_SHOWNORMAL, ui, plain), 1) << refusing;
+        ASSERT_TRUE(refused.Closed()) << refusing << ": no box said why the program ends";
+        EXPECT_EQ(refused.Text(), kHookRefusedText) << refusing;
+        EXPECT_EQ(refused.mainWindowsWhileOpen, 0) << refusing << ": a window that lost its hook";
+        EXPECT_TRUE(wmi_.log.empty()) << refusing << ": a refused window scanned";
+    }
 }
 
 TEST_F(Win32Window, KeyWhoseHandlingFailsStillReachesTheBoxsOwnProcedure) {
@@ -245,6 +252,39 @@ TEST_F(Win32Window, KeyWhoseHandlingFailsStillReachesTheBoxsOwnProcedure) {
     EXPECT_EQ(EditKeyRecorder::KeysOf(password), (std::vector<WPARAM>{VK_RETURN, VK_HOME}));
 }
 
+TEST_F(Win32Window, CharactersPostedInUtf16ReachTheInputBoxWholeThroughTheMessageLoop) {
+    TForm1 form(ui_, wmi_,
+                LocalServices{[] { return std::string("WORKSTATION7"); },
+                              [] { return std::string("maria"); }, [](const std::string&) {}});
+    // As the keyboard hands them to the message loop: an accented letter, which the code page may
+    // have, and a Hangul syllable, which a Western one has not.
+    const std::wstring typed = L"Jo\u00e3o \ud55c";
+    std::wstring inTheBox;
+    std::thread keyboard([&] {
+        HWND main = nullptr;
+        WaitUntil([&] {
+            const std::vector<HWND> windows = WindowsOfThisProcess(MainWindow::kClassName);
+            main = windows.empty() ? nullptr : windows.front();
+            return main != nullptr;
+        });
+        HWND box = e2e::TypingTarget(GetDlgItem(main, ControlId(Control::UserComboBox)));
+        for (wchar_t character : typed) PostMessageW(box, WM_CHAR, character, 1);
+        WaitUntil(
+            [&] {
+                wchar_t text[64] = {};
+                GetWindowTextW(box, text, 64);
+                inTheBox = text;
+                return inTheBox == typed;
+            },
+            std::chrono::seconds(10));
+        PostMessageW(main, WM_CLOSE, 0, 0);
+    });
+    const int exitCode = RunMainWindow(instance_, SW_SHOWNORMAL, ui_, form);
+    keyboard.join();
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(inTheBox, typed);
+}
+
 constexpr UINT kCounted = WM_APP + 1;
 
 LRESULT CountCalls(const WindowHook& hook, HWND window, UINT message, WPARAM wParam,
@@ -272,11 +312,33 @@ TEST_F(Win32Window, WindowHookRefusesASecondHookOnAWindowThatHasOne) {
 TEST_F(Win32Window, BusyAnimationMovesWhileTheWindowsThreadIsHeld) {
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_ANIMATE_CLASS};
     ASSERT_TRUE(InitCommonControlsEx(&classes));
-    // The window stands in for the main window, on top of the screen where nothing hides the clip.
-    const UniqueWindow window(CreateWindowExA(WS_EX_TOPMOST, "Static", "", WS_POPUP | WS_VISIBLE,
-                                              40, 40, 120, 60, nullptr, nullptr, instance_,
-                                              nullptr));
+    // The window stands in for the main window, on top of the screen where nothing hides the clip,
+    // painted all over in the stock gray.
+    WNDCLASSW gray{};
+    gray.lpfnWndProc = &DefWindowProcW;
+    gray.hInstance = instance_;
+    gray.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    gray.lpszClassName = L"BrisklowTestGrayWindow";
+    RegisterClassW(&gray);
+    const UniqueWindow window(CreateWindowExW(WS_EX_TOPMOST, gray.lpszClassName, L"",
+                                              WS_POPUP | WS_VISIBLE, 40, 40, 120, 60, nullptr,
+                                              nullptr, instance_, nullptr));
     ASSERT_TRUE(window);
+    // A screen that cannot be read back (some desktops give black for every pixel) would show a
+    // clip standing still: the window's gray must read back before the clip is looked at.
+    COLORREF read = 0;
+    const bool readable = WaitUntil(
+        [&] {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            read = e2e::ScreenPicture(window.get(), RECT{0, 0, 8, 8}).At(4, 4);
+            return read == RGB(128, 128, 128);
+        },
+        std::chrono::seconds(10));
+    ASSERT_TRUE(readable) << "the screen cannot be read back here: a window painted RGB(128, 128, "
+                             "128) reads as RGB("
+                          << int{GetRValue(read)} << ", " << int{GetGValue(read)} << ", "
+                          << int{GetBValue(read)} << "), so no motion of the clip can be seen";
     AnimationThread animation;
     HWND control = animation.Start(instance_, window.get(), 1, RECT{16, 16, 32, 32},
                                    WS_DISABLED | ACS_TRANSPARENT | ACS_TIMER);
