@@ -5,7 +5,9 @@
 // With --require-count the run fails unless the first scan ends with "N processos" (N above
 // zero) and no box: the check of a machine whose WMI serves every call, such as Windows itself.
 #include <windows.h>
+#include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,7 +23,56 @@ using namespace brisklow::e2e;
 
 namespace {
 
-// Waits for the first scan of a started Brisklow.exe, tells what it shows and closes it.
+// Why the window does not stand painted yet, as a person would see it; empty once it does.
+// - No visible window of the program holds an update region. The first scan runs inside the
+//   window's first paint, and what it changed (the rows, the status line, the scan button) is
+//   painted only from the window's message loop: so the thread is back in that loop, too.
+// - On the screen, no control shows the black of a surface not painted yet: most of each one's
+//   pixels are light, as the button face, the boxes and the list are.
+// - With `rows`, the list's first row shows its text.
+std::string WhatIsNotPainted(const RunningProgram& program, HWND list, bool rows) {
+    std::vector<HWND> windows{program.main()};
+    EnumChildWindows(
+        program.main(),
+        [](HWND child, LPARAM found) {
+            if (IsWindowVisible(child))
+                reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    for (HWND window : windows) {
+        if (GetUpdateRect(window, nullptr, FALSE)) return ClassOf(window) + " waits for its paint";
+        RECT client{};
+        GetClientRect(window, &client);
+        if (window == program.main() || client.right <= 0 || client.bottom <= 0) continue;
+        const ScreenPicture picture(window, client);
+        if (picture.CountDark(0, picture.height()) > picture.width() * picture.height() / 2) {
+            return ClassOf(window) + " shows dark on the screen";
+        }
+    }
+    if (!rows) return "";
+    RemoteBlock block(program.process(), sizeof(RECT));
+    RECT first{LVIR_BOUNDS, 0, 0, 0};
+    block.Write(&first, sizeof first);
+    if (!SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(block.address()))) {
+        return "the list has no first row";
+    }
+    block.Read(&first, sizeof first);
+    RECT listArea{};
+    GetClientRect(list, &listArea);
+    first.left = std::max(first.left, 0L);
+    first.right = std::min(first.right, listArea.right);
+    first.bottom = std::min(first.bottom, listArea.bottom);
+    if (first.right - first.left < 8 || first.bottom - first.top < 8) {
+        return "the list's first row is out of sight";
+    }
+    const ScreenPicture row(list, first);
+    if (row.CountDark(0, row.height()) == 0) return "the list's first row shows no text";
+    return "";
+}
+
+// Waits for the first scan of a started Brisklow.exe, tells what it shows and closes it. The
+// screenshot is taken once the window stands painted, and none is kept when it does not.
 int FirstScan(bool requireCount, const char* screenshot) {
     RunningProgram program;
     HWND statusBar = program.Control(ControlId(Control::StatusBar));
@@ -49,11 +100,18 @@ int FirstScan(bool requireCount, const char* screenshot) {
     }
     bool saved = true;
     if (screenshot) {
-        // The scan ran inside the window's first paint: its controls paint once the program's
-        // message loop runs again, the first time it waits for input.
-        WaitForInputIdle(program.process(), 10000);
-        saved = SaveScreenshot(screenshot);
+        // A picture of a window that has not painted yet would show black boxes: none is kept.
+        HWND list = program.Control(ControlId(Control::ListView1));
+        std::string notPainted;
+        const bool painted = WaitUntil([&] {
+            notPainted = WhatIsNotPainted(program, list, boxes.empty());
+            return notPainted.empty();
+        });
+        if (!painted) DeleteFileA(("Z:" + std::string(screenshot)).c_str());  // an older run's
+        saved = painted && SaveScreenshot(screenshot);
         std::printf("Screenshot: %s\n", saved ? screenshot : "(not saved)");
+        if (!painted)
+            std::fprintf(stderr, "the window did not stand painted: %s\n", notPainted.c_str());
     }
     for (HWND box : boxes) RunningProgram::CloseMessageBox(box);
     WaitUntil([&] { return EndsWith(program.StatusText(statusBar), " processos"); });
