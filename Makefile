@@ -1,5 +1,5 @@
 # make run: build Brisklow.exe and start it under Wine.   make test: every test, native and Wine.
-.PHONY: run test check test-native test-windows test-windows-list test-msvc-manifest test-run test-clang test-release deps native windows windows-clang fuzz bench dist clean
+.PHONY: run test check test-native test-windows test-windows-list test-msvc-warnings test-msvc-manifest test-run test-clang test-release deps native windows windows-clang fuzz bench dist clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -35,6 +35,11 @@ test-clang: windows-clang
 test-windows-list: test-windows
 	bash tests/build-checks/check-windows-test-list.sh build/windows build/windows-test-list
 
+# In place of the Visual Studio build's /W4 /WX: every C++ file that build compiles, checked by
+# clang (syntax only) with the warnings that stand for MSVC's, as errors.
+test-msvc-warnings: deps
+	bash tests/build-checks/check-msvc-warnings.sh build/msvc-warnings
+
 # Configured as Visual Studio would build it (clang-cl in cl's place, configure only): every exe
 # that carries the program's manifest keeps the linker's own out.
 test-msvc-manifest: deps
@@ -50,7 +55,7 @@ test-run: test-windows
 test-release: deps
 	bash scripts/check-reproducible-release.sh
 
-test: test-native test-windows test-windows-list test-msvc-manifest test-run test-clang test-release
+test: test-native test-windows test-windows-list test-msvc-warnings test-msvc-manifest test-run test-clang test-release
 
 # The release a user downloads: build/dist/Brisklow-<version>-win64.zip (exe, README, LICENSE).
 dist: deps

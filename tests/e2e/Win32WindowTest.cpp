@@ -87,12 +87,11 @@ class NextBox {
         if (then_ != Then::EndTheMainWindow) return;
         WaitUntil([&] {
             if (back_) return true;
-            for (HWND main : WindowsOfThisProcess(MainWindow::kClassName)) {
-                PostMessageA(main, WM_CLOSE, 0, 0);
-                PostThreadMessageA(testThread_, WM_QUIT, 0, 0);
-                return true;
-            }
-            return false;
+            const std::vector<HWND> mains = WindowsOfThisProcess(MainWindow::kClassName);
+            if (mains.empty()) return false;
+            PostMessageA(mains.front(), WM_CLOSE, 0, 0);
+            PostThreadMessageA(testThread_, WM_QUIT, 0, 0);
+            return true;
         });
     }
 
