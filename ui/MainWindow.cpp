@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <memory>
-#include <stdexcept>
 
 #include "platform/LastChance.h"
 #include "resources/ResourceIds.h"

@@ -5,7 +5,6 @@
 // With --require-count the run fails unless the first scan ends with "N processos" (N above
 // zero) and no box: the check of a machine whose WMI serves every call, such as Windows itself.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -51,13 +50,8 @@ std::string WhatIsNotPainted(const RunningProgram& program, HWND list, bool rows
         }
     }
     if (!rows) return "";
-    RemoteBlock block(program.process(), sizeof(RECT));
-    RECT first{LVIR_BOUNDS, 0, 0, 0};
-    block.Write(&first, sizeof first);
-    if (!SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(block.address()))) {
-        return "the list has no first row";
-    }
-    block.Read(&first, sizeof first);
+    RECT first{};
+    if (!ListRowRect(program, list, 0, first)) return "the list has no first row";
     RECT listArea{};
     GetClientRect(list, &listArea);
     first.left = std::max(first.left, 0L);

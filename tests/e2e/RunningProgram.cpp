@@ -181,12 +181,21 @@ bool SaveScreenshot(const std::string& unixPath) {
     });
 }
 
-void ExpectRowsOnScreen(const RunningProgram& program, HWND list, int rows) {
+bool ListRowRect(const RunningProgram& program, HWND list, int row, RECT& bounds) {
     RemoteBlock block(program.process(), sizeof(RECT));
-    RECT first{LVIR_BOUNDS, 0, 0, 0};
-    block.Write(&first, sizeof first);
-    ASSERT_TRUE(SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(block.address())));
-    block.Read(&first, sizeof first);
+    bounds = RECT{LVIR_BOUNDS, 0, 0, 0};
+    block.Write(&bounds, sizeof bounds);
+    if (!SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                      reinterpret_cast<LPARAM>(block.address()))) {
+        return false;
+    }
+    block.Read(&bounds, sizeof bounds);
+    return true;
+}
+
+void ExpectRowsOnScreen(const RunningProgram& program, HWND list, int rows) {
+    RECT first{};
+    ASSERT_TRUE(ListRowRect(program, list, 0, first));
     const int rowHeight = first.bottom - first.top;
     ASSERT_GT(rowHeight, 8);
     RECT listArea{};

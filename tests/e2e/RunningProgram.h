@@ -124,6 +124,10 @@ class ScreenPicture {
     std::vector<COLORREF> pixels_;
 };
 
+// The bounds of a row of a report list of the program, in the list's client coordinates; false when
+// the list has no such row.
+bool ListRowRect(const RunningProgram& program, HWND list, int row, RECT& bounds);
+
 // Checks what the screen shows of a report list of the program: its first `rows` rows (those of
 // them that fit) each with dark text on the light background, and below the last row, when it
 // fits, nothing but the list's background.
