@@ -9,8 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-version=$(sed -n 's/^project(Brisklow VERSION \([0-9][0-9.]*\).*/\1/p' CMakeLists.txt)
-[ -n "$version" ] || { echo "make-dist: no project version in CMakeLists.txt" >&2; exit 1; }
+version=$(bash scripts/release-version.sh)
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null) ||
     { echo "make-dist: not a git checkout: set SOURCE_DATE_EPOCH to the release's time" >&2; exit 1; }
