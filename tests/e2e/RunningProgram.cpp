@@ -181,6 +181,30 @@ bool SaveScreenshot(const std::string& unixPath) {
     });
 }
 
+namespace {
+
+// Under Wine, a case that fails leaves a picture of the display as it was at its first failure,
+// before the case's own clean-up closes the program: build/windows/failed-<suite>.<case>.png, for
+// a run whose screen nobody watched.
+class ScreenshotAtFirstFailure : public testing::EmptyTestEventListener {
+    void OnTestStart(const testing::TestInfo&) override { taken_ = false; }
+    void OnTestPartResult(const testing::TestPartResult& result) override {
+        const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+        if (taken_ || !result.failed() || !test || !RunningUnderWine()) return;
+        taken_ = true;
+        SaveScreenshot(std::string(BRISKLOW_FAILURE_SCREENSHOTS) + "/failed-" +
+                       test->test_suite_name() + "." + test->name() + ".png");
+    }
+    bool taken_ = false;
+};
+
+[[maybe_unused]] const bool kScreenshotAtFirstFailure = [] {
+    testing::UnitTest::GetInstance()->listeners().Append(new ScreenshotAtFirstFailure);
+    return true;
+}();
+
+}  // namespace
+
 bool ListRowRect(const RunningProgram& program, HWND list, int row, RECT& bounds) {
     RemoteBlock block(program.process(), sizeof(RECT));
     bounds = RECT{LVIR_BOUNDS, 0, 0, 0};
