@@ -10,6 +10,7 @@
 #include "texts/UiTexts.h"
 #include "ui/FormLayout.h"
 #include "ui/ReportList.h"
+#include "ui/WindowPlacement.h"
 
 namespace brisklow {
 namespace {
@@ -93,14 +94,15 @@ bool MainWindow::Create(int showCommand) {
     if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0)) {
         GetWindowRect(GetDesktopWindow(), &workArea);
     }
-    const int left = workArea.left + (workArea.right - workArea.left - kFormOuterWidth) / 2;
-    const int top = workArea.top + (workArea.bottom - workArea.top - kFormOuterHeight) / 2;
+    const ScreenPoint corner =
+        PlaceWindow({workArea.left, workArea.top, workArea.right, workArea.bottom}, kFormOuterWidth,
+                    kFormOuterHeight);
 
     // The caption comes from the form's FormCreate.
     // The window procedure takes the handle over at the window's first message.
-    HWND created =
-        CreateWindowExA(0, kClassName, "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top,
-                        kFormOuterWidth, kFormOuterHeight, nullptr, nullptr, instance_, this);
+    HWND created = CreateWindowExA(0, kClassName, "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                   corner.x, corner.y, kFormOuterWidth, kFormOuterHeight, nullptr,
+                                   nullptr, instance_, this);
     if (!created) {
         if (creationError_.empty()) creationError_ = kWindowNotCreatedText;
         return false;

@@ -33,9 +33,10 @@ class MainWindow {
     MainWindow& operator=(const MainWindow&) = delete;
 
     // Creates the window with its controls (the form's FormCreate runs in there), centred on the
-    // desktop, and shows it. False when the window cannot be created, or when building it failed:
-    // then no window is left, and CreationError says why. A window that its first paint finds
-    // unable to work (the list refused its hook) is closed there, and CreationError says why too.
+    // work area with its caption on the screen, and shows it. False when the window cannot be
+    // created, or when building it failed: then no window is left, and CreationError says why. A
+    // window that its first paint finds unable to work (the list refused its hook) is closed there,
+    // and CreationError says why too.
     bool Create(int showCommand);
     HWND Handle() const { return window_.get(); }
     const std::string& CreationError() const { return creationError_; }
