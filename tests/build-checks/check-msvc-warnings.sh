@@ -5,8 +5,9 @@
 # C++ file of the tree that this build compiles, the program's and the tests', syntax only, with
 # the warnings below as errors. The mingw-w64, GoogleTest and nlohmann-json headers come in as
 # system headers and are not checked; neither are GoogleTest's own sources, which are vcpkg's
-# prebuilt library under Visual Studio. Prints each finding as clang gives it and exits 1 when
-# there is one.
+# prebuilt library under Visual Studio. Three warnings clang has no flag for are looked for in the
+# same files with clang-query (see queries.txt below). Prints each finding as clang gives it, the
+# clang-query ones as file:line:col with the MSVC number, and exits 1 when there is one.
 #   check-msvc-warnings.sh <scratch-dir>
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: $0 <scratch-dir>" >&2; exit 2; }
@@ -51,7 +52,8 @@ check_flags=(-fsyntax-only -fms-extensions -ferror-limit=0 "${msvc_warnings[@]}"
 
 # The warnings must be this clang's: one offence for each, and -verify fails unless clang reports
 # every one of them and nothing else. (Without -Werror: clang keeps back its unused-function
-# warnings once an error has occurred.)
+# warnings once an error has occurred.) The lines marked "reported as" are clang-query's, among
+# look-alikes it must not report.
 cat >"$scratch/offences.cpp" <<'EOF'
 #pragma brisklow_unknown  // expected-warning {{unknown pragma ignored}}
 struct Tagged;  // expected-note {{did you mean class here?}}
@@ -101,10 +103,77 @@ void Forever() { Forever(); }  // expected-warning {{all paths through this func
 // expected-warning@+1 {{loop will run at most once}}
 int First(const int* b, const int* e) { for (; b != e; ++b) return *b; return 0; }
 void Unreachable() { return; Forever(); }  // expected-warning {{will never be executed}}
+unsigned Negate(unsigned u) { return -u; }  // reported as C4146
+int NegateSigned(unsigned u) { return -static_cast<int>(u); }
+unsigned AllBits() { return -1; }  // reported as C4245
+void TakeUnsigned(unsigned u);
+void PassNegative() { TakeUnsigned((-1)); }  // reported as C4245
+unsigned One() { unsigned u = 1; return u; }
+long long MinusOne() { return -1; }
+unsigned Explicit() { return static_cast<unsigned>(-1); }
+bool Truthy() { return -1; }
+struct Sized {
+    int width;  // expected-note {{previous declaration}}
+    static int Twice(int width);
+    static int Half(int size) { return size / 2; }
+    static int Local() { int width = 3; return width; }  // reported as C4458
+    int Grow(int width) { return width; }  // expected-warning {{shadows a field}}
+};
+int Sized::Twice(int width) { return 2 * width; }  // reported as C4458
 EOF
 clang++ --target=x86_64-w64-mingw32 -std=c++20 -Xclang -verify "${check_flags[@]}" \
   -Wno-error "$scratch/offences.cpp" ||
   { echo "check-msvc-warnings: clang does not report the offences above as expected" >&2; exit 1; }
+
+# What clang has no warning for: each match binds what it reports under its MSVC number.
+cat >"$scratch/queries.txt" <<'EOF'
+set bind-root false
+set output diag
+# A unary minus whose result is unsigned: its operand was, after promotion.
+match unaryOperator(hasOperatorName("-"), hasType(isUnsignedInteger()),
+  unless(isExpansionInSystemHeader())).bind("C4146 unary minus on an unsigned value")
+# A negative integer literal converted implicitly to an unsigned type other than bool.
+match implicitCastExpr(hasType(isUnsignedInteger()), unless(hasType(booleanType())),
+  hasSourceExpression(ignoringParens(unaryOperator(hasOperatorName("-"), hasType(isSignedInteger()),
+    hasUnaryOperand(ignoringParens(integerLiteral()))))),
+  unless(hasParent(explicitCastExpr())),
+  unless(isExpansionInSystemHeader())).bind("C4245 negative constant converted to an unsigned type")
+# A parameter or local of a static member function's definition, paired with each data member of
+# its class; findings.awk keeps the pairs that share a name. (clang's -Wshadow-all covers the other
+# member functions.) decl().bind names the variable before the inner matchers look for it.
+enable output dump
+match varDecl(decl().bind("C4458 declaration hides a data member"),
+  unless(isExpansionInSystemHeader()), hasDeclContext(cxxMethodDecl(ofClass(cxxRecordDecl(
+    has(cxxMethodDecl(isStaticStorageClass(), hasAnyBody(hasParent(cxxMethodDecl(
+      hasDescendant(varDecl(equalsBoundNode("C4458 declaration hides a data member")))))))),
+    forEach(fieldDecl().bind("member")))))))
+EOF
+cat >"$scratch/findings.awk" <<'EOF'
+/ note: "C4[0-9]+ [^"]*" binds here$/ {
+    where = $0; sub(/: note: .*/, "", where)
+    what = $0; sub(/.* note: "/, "", what); sub(/" binds here$/, "", what)
+    if (what !~ /^C4458/ && !seen[where what]++) { print where ": error: " what; found++ }
+    next
+}
+# A dump's first line ends with the declaration's name, then its type in quotes.
+/^Binding for "/ { binding = $3; next }
+binding != "" {
+    sub(/ '.*/, "")
+    if (binding == "\"C4458") name = $NF
+    else if ($NF == name && !seen[where what]++) { print where ": error: " what; found++ }
+    binding = ""
+}
+END { exit found > 0 }
+EOF
+# clang-query must report each line of the snippet marked "reported as", with that number, and no
+# other line.
+clang-query -f "$scratch/queries.txt" "$scratch/offences.cpp" -- --target=x86_64-w64-mingw32 \
+  -std=c++20 -fms-extensions -w | awk -f "$scratch/findings.awk" |
+  sed -E 's/^[^:]*:([0-9]+):[0-9]+: error: (C4[0-9]+).*/\1 \2/' | sort >"$scratch/reported" || true
+grep -no 'reported as C4[0-9]*' "$scratch/offences.cpp" | sed 's/:reported as / /' | sort |
+  diff -u --label expected - "$scratch/reported" ||
+  { echo "check-msvc-warnings: clang-query does not report the offences above as expected" >&2
+    exit 1; }
 
 cmake -S "$source_dir" -B "$build" -G Ninja --toolchain "$source_dir/cmake/mingw-w64-clang.cmake" \
   -DCMAKE_CROSSCOMPILING=OFF -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DBRISKLOW_TESTS=ON \
@@ -114,15 +183,18 @@ grep -q 'CMAKE_CROSSCOMPILING:UNINITIALIZED=OFF' "$build/CMakeCache.txt" ||
   { echo "check-msvc-warnings: the build was not configured as on Windows" >&2; exit 1; }
 
 # One script for each C++ file inside the tree (not the build folder's), run from its entry's
-# folder: its compile command with the check's flags. Each can be run again by hand.
+# folder: its compile command with the check's flags, then clang-query on the same command. Each
+# can be run again by hand.
 mkdir "$scratch/files"
 count=0
 while IFS=$'\t' read -r directory file command; do
   count=$((count + 1))
   {
-    printf 'cd %q\n%s' "$directory" "$command"
+    printf 'set -o pipefail\ncd %q\n%s' "$directory" "$command"
     printf ' %q' "${check_flags[@]}"
-    printf '\n'
+    printf '\nstatus=$?\nclang-query -p %q -f %q --extra-arg=-fms-extensions --extra-arg=-w %q' \
+      "$build" "$scratch/queries.txt" "$file"
+    printf ' | awk -f %q || status=1\nexit $status\n' "$scratch/findings.awk"
   } >"$scratch/files/$(printf '%03d' "$count").sh"
   printf '%s\n' "${file#"$source_dir"/}" >>"$scratch/files.txt"
 done < <(jq -r --arg src "$source_dir/" --arg build "$build/" '
