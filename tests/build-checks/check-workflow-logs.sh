@@ -51,7 +51,8 @@ def glob_regex:
 | ([$kept[] | select(startswith("!") | not) | select(. as $p | $lands | test($p | glob_regex))]
    | first // "") as $keeper
 | (any($kept[] | select(startswith("!")) | .[1:]; . as $p | $lands | test($p | glob_regex))) as $left
-| [$workflow, $job, $asked, $lands, (if $left then "" else $keeper end)] | @tsv'
+| [$workflow, $job, ($asked | sub("@workspace@"; "${{ github.workspace }}")), $lands,
+   (if $left then "" else $keeper end)] | join("\t")'
 
 failed=0
 logs=0
