@@ -26,14 +26,12 @@ void RequireKnownKeys(const json& object, const std::string& where,
     }
 }
 
-const json& RequireObject(const json& value, const std::string& where) {
+void RequireObject(const json& value, const std::string& where) {
     if (!value.is_object()) Fail(where, "must be an object");
-    return value;
 }
 
-const json& RequireArray(const json& value, const std::string& where) {
+void RequireArray(const json& value, const std::string& where) {
     if (!value.is_array()) Fail(where, "must be an array");
-    return value;
 }
 
 std::string RequireString(const json& value, const std::string& where) {
@@ -150,10 +148,12 @@ Process ParseProcess(const json& value, const std::string& where) {
     for (const auto& item : value.items()) {
         const std::string itemWhere = where + "." + item.key();
         if (item.key() == "failures") {
-            const json& failures = RequireArray(item.value(), itemWhere);
+            const json& failures = item.value();
+            RequireArray(failures, itemWhere);
             for (size_t i = 0; i < failures.size(); ++i) {
                 const std::string failureWhere = itemWhere + "[" + std::to_string(i) + "]";
-                const json& entry = RequireObject(failures[i], failureWhere);
+                const json& entry = failures[i];
+                RequireObject(entry, failureWhere);
                 RequireKnownKeys(entry, failureWhere, {"property", "hresult", "description"});
                 if (!entry.contains("property")) Fail(failureWhere, "\"property\" is missing");
                 if (!entry.contains("hresult")) Fail(failureWhere, "\"hresult\" is missing");
@@ -183,11 +183,13 @@ Computer ParseComputer(const json& value, const std::string& where) {
     Computer computer;
     computer.name = Utf16FromUtf8(RequireString(value["name"], where + ".name"));
     if (value.contains("accounts")) {
-        const json& accounts = RequireArray(value["accounts"], where + ".accounts");
+        const json& accounts = value["accounts"];
+        RequireArray(accounts, where + ".accounts");
         computer.accounts.emplace();
         for (size_t i = 0; i < accounts.size(); ++i) {
             const std::string accountWhere = where + ".accounts[" + std::to_string(i) + "]";
-            const json& entry = RequireObject(accounts[i], accountWhere);
+            const json& entry = accounts[i];
+            RequireObject(entry, accountWhere);
             RequireKnownKeys(entry, accountWhere, {"user", "password"});
             Account account;
             if (entry.contains("user")) {
@@ -201,7 +203,8 @@ Computer ParseComputer(const json& value, const std::string& where) {
         }
     }
     if (value.contains("failures")) {
-        const json& failures = RequireArray(value["failures"], where + ".failures");
+        const json& failures = value["failures"];
+        RequireArray(failures, where + ".failures");
         for (size_t i = 0; i < failures.size(); ++i) {
             computer.failures.push_back(
                 ParseCallFailure(failures[i], where + ".failures[" + std::to_string(i) + "]"));
@@ -218,7 +221,8 @@ Computer ParseComputer(const json& value, const std::string& where) {
         computer.generate = RequireCount(value["generate"], where + ".generate");
     }
     if (value.contains("processes")) {
-        const json& processes = RequireArray(value["processes"], where + ".processes");
+        const json& processes = value["processes"];
+        RequireArray(processes, where + ".processes");
         for (size_t i = 0; i < processes.size(); ++i) {
             computer.processes.push_back(
                 ParseProcess(processes[i], where + ".processes[" + std::to_string(i) + "]"));
@@ -256,7 +260,8 @@ Network ParseNetwork(std::string_view text) {
     RequireKnownKeys(document, where, {"computers"});
     Network network;
     if (!document.contains("computers")) Fail(where, "\"computers\" is missing");
-    const json& computers = RequireArray(document["computers"], "computers");
+    const json& computers = document["computers"];
+    RequireArray(computers, "computers");
     for (size_t i = 0; i < computers.size(); ++i) {
         network.computers.push_back(
             ParseComputer(computers[i], "computers[" + std::to_string(i) + "]"));
