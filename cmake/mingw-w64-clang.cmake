@@ -9,8 +9,17 @@ set(CMAKE_C_COMPILER_TARGET ${BRISKLOW_MINGW_TRIPLE})
 set(CMAKE_CXX_COMPILER_TARGET ${BRISKLOW_MINGW_TRIPLE})
 set(CMAKE_SYSROOT /usr/${BRISKLOW_MINGW_TRIPLE})
 
-# clang does not find the g++ variant's folder ("12-posix") by itself.
-set(BRISKLOW_MINGW_GCC_DIR /usr/lib/gcc/${BRISKLOW_MINGW_TRIPLE}/12-posix)
+# clang does not find the g++ variant's folder ("<version>-posix") by itself: the installed g++
+# POSIX-threads variant names it, whichever version the system carries.
+execute_process(
+    COMMAND ${BRISKLOW_MINGW_TRIPLE}-g++-posix -print-libgcc-file-name
+    OUTPUT_VARIABLE BRISKLOW_MINGW_LIBGCC OUTPUT_STRIP_TRAILING_WHITESPACE
+    RESULT_VARIABLE BRISKLOW_MINGW_GXX_STATUS)
+if(NOT BRISKLOW_MINGW_GXX_STATUS EQUAL 0 OR NOT EXISTS "${BRISKLOW_MINGW_LIBGCC}")
+    message(FATAL_ERROR "${BRISKLOW_MINGW_TRIPLE}-g++-posix does not name its libgcc: "
+                        "is g++-mingw-w64-x86-64-posix installed?")
+endif()
+get_filename_component(BRISKLOW_MINGW_GCC_DIR "${BRISKLOW_MINGW_LIBGCC}" DIRECTORY)
 set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES
     ${BRISKLOW_MINGW_GCC_DIR}/include/c++ ${BRISKLOW_MINGW_GCC_DIR}/include/c++/${BRISKLOW_MINGW_TRIPLE})
 # Linked by lld, not by the binutils linker. clang emits the type information of every polymorphic

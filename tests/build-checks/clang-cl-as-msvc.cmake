@@ -3,7 +3,12 @@
 # here has MSVC's libraries or the Windows SDK to compile or link against.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
-find_program(BRISKLOW_CLANG_CL NAMES clang-cl clang-cl-14 PATHS /usr/lib/llvm-14/bin REQUIRED)
+# Debian names clang-cl only in the folder of its LLVM (/usr/lib/llvm-<version>/bin), which is
+# where the system's clang leads to.
+find_program(BRISKLOW_CLANG NAMES clang REQUIRED)
+file(REAL_PATH "${BRISKLOW_CLANG}" BRISKLOW_CLANG)
+get_filename_component(BRISKLOW_LLVM_BIN "${BRISKLOW_CLANG}" DIRECTORY)
+find_program(BRISKLOW_CLANG_CL NAMES clang-cl HINTS "${BRISKLOW_LLVM_BIN}" REQUIRED)
 set(CMAKE_C_COMPILER ${BRISKLOW_CLANG_CL})
 set(CMAKE_CXX_COMPILER ${BRISKLOW_CLANG_CL})
 set(CMAKE_C_COMPILER_TARGET x86_64-pc-windows-msvc)
