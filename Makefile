@@ -1,5 +1,5 @@
 # make run: build Brisklow.exe and start it under Wine.   make test: every test, native and Wine.
-.PHONY: run test check test-native test-windows test-windows-list test-workflows test-msvc-warnings test-msvc-manifest test-run test-clang test-release deps native windows windows-clang fuzz bench dist clean
+.PHONY: run test check format test-native test-windows test-windows-list test-workflows test-msvc-warnings test-msvc-manifest test-run test-clang test-release deps native windows windows-clang fuzz bench dist clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -16,6 +16,10 @@ windows: deps
 # either suite runs.
 check: deps
 	bash scripts/check-sources.sh
+
+# Every C++ file laid out by the project's one clang-format (the version the check uses).
+format: deps
+	git ls-files -z '*.cpp' '*.h' | xargs -0 bash scripts/clang-format.sh -i
 
 test-native: check native
 	ctest --preset native

@@ -4,11 +4,13 @@
 #    tests/, bench/ and fuzz/ includes a header from tests/, and no CMake file outside tests/ and
 #    bench/ adds a tests/ folder, configures or compiles a file of it (the root's own
 #    add_subdirectory(tests) aside);
-#  - every C++ file is as the repository's .clang-format lays it out.
+#  - every C++ file is as the repository's .clang-format lays it out, by the project's one
+#    clang-format (scripts/clang-format.sh).
 # Lists each offence and exits 1 when there is one.
 #   scripts/check-sources.sh [repository]      (default: the one holding this script)
 set -euo pipefail
-root=$(cd "${1:-$(dirname "$0")/..}" && pwd)
+scripts=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "${1:-$scripts/..}" && pwd)
 cd "$root"
 
 # The repository's files, committed or not, without the ignored ones (build folders).
@@ -57,11 +59,10 @@ for f in "${cmake[@]}"; do
   done < <(sed 's/#.*//' "$f" | grep -nE '(^|[^[:alnum:]_.-])tests(/|[[:space:]]*\)|"[[:space:]]*\))' || true)
 done
 
-# 3. Formatting: clang-format reports each line it would change.
-if ! command -v clang-format >/dev/null; then
-  offence "clang-format is missing (scripts/install-deps.sh installs it)"
-elif [ ${#cpp[@]} -gt 0 ] && ! clang-format --dry-run -Werror "${cpp[@]}"; then
-  offence "C++ files above are not formatted: clang-format -i <file>"
+# 3. Formatting: the project's pinned clang-format reports each line it would change.
+if [ ${#cpp[@]} -gt 0 ] &&
+   ! bash "$scripts/clang-format.sh" --dry-run -Werror "${cpp[@]}"; then
+  offence "C++ files above are not formatted: make format (scripts/clang-format.sh -i <file>)"
 fi
 
 if [ "$failed" -ne 0 ]; then
