@@ -53,14 +53,17 @@ end'
 blocks=$scratch/run-blocks
 rm -rf "$blocks"
 files=()
-while IFS= read -r file; do
+mapfile -t actions < <(find .github -path '.github/actions/*' -name 'action.y*ml' | sort)
+for file in "${workflows[@]}" "${actions[@]}"; do
+  found=$(yq -c "$program" "$file")
   while IFS= read -r block; do
+    [ -n "$block" ] || continue
     out=$blocks/$file/$(jq -r '"\(.job)/step\(.step).sh"' <<<"$block")
     mkdir -p "$(dirname "$out")"
     jq -r '.run | gsub("\\$\\{\\{.*?\\}\\}"; "GITHUB_EXPRESSION")' <<<"$block" >"$out"
     files+=("$out")
-  done < <(yq -c "$program" "$file")
-done < <(printf '%s\n' "${workflows[@]}"; find .github/actions -name 'action.y*ml' 2>/dev/null | sort)
+  done <<<"$found"
+done
 if [ ${#files[@]} -gt 0 ]; then
   shellcheck --shell=bash --enable=check-extra-masked-returns "${files[@]}" || failed=1
 fi
