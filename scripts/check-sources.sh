@@ -5,7 +5,9 @@
 #    bench/ adds a tests/ folder, configures or compiles a file of it (the root's own
 #    add_subdirectory(tests) aside);
 #  - every C++ file is as the repository's .clang-format lays it out, by the project's one
-#    clang-format (scripts/clang-format.sh).
+#    clang-format (scripts/clang-format.sh);
+#  - every shell script (*.sh, *.sh.in, or a file whose #! names sh or bash) passes shellcheck,
+#    following the files it sources.
 # Lists each offence and exits 1 when there is one.
 #   scripts/check-sources.sh [repository]      (default: the one holding this script)
 set -euo pipefail
@@ -30,10 +32,16 @@ offence() {
 
 cpp=()
 cmake=()
+shell=()
 for f in "${files[@]}"; do
   case "$f" in
     *.cpp | *.h | *.hpp | *.cc) cpp+=("$f") ;;
     CMakeLists.txt | */CMakeLists.txt | *.cmake) cmake+=("$f") ;;
+    *.sh | *.sh.in) shell+=("$f") ;;
+    *)
+      first=
+      IFS= read -r first <"$f" || true
+      if [[ $first =~ ^\#!.*[/\ ](ba)?sh([[:space:]]|$) ]]; then shell+=("$f"); fi ;;
   esac
 done
 
@@ -65,7 +73,14 @@ if [ ${#cpp[@]} -gt 0 ] &&
   offence "C++ files above are not formatted: make format (scripts/clang-format.sh -i <file>)"
 fi
 
+# 4. Shell: shellcheck (Debian's) reports each finding.
+if ! command -v shellcheck >/dev/null; then
+  offence "shellcheck is missing (scripts/install-deps.sh installs it)"
+elif [ ${#shell[@]} -gt 0 ] && ! shellcheck -x --source-path=SCRIPTDIR "${shell[@]}"; then
+  offence "shell scripts above have shellcheck findings"
+fi
+
 if [ "$failed" -ne 0 ]; then
   exit 1
 fi
-echo "check-sources: ${#cpp[@]} C++ files and ${#cmake[@]} CMake files checked"
+echo "check-sources: ${#cpp[@]} C++ files, ${#cmake[@]} CMake files and ${#shell[@]} shell scripts checked"

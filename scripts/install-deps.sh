@@ -7,7 +7,7 @@ packages=(cmake ninja-build g++ make googletest libgtest-dev libgmock-dev
           mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
           wine wine64 xvfb x11-utils xdotool imagemagick nlohmann-json3-dev util-linux
           locales-all zip unzip
-          clang clang-tools llvm libclang-rt-dev lld jq yq git)
+          clang clang-tools llvm libclang-rt-dev lld jq yq git shellcheck)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -27,7 +27,8 @@ if [ -z "${DISPLAY:-}" ]; then
   state="$build/run-state"
   trap cleanup EXIT
   "$here/tests/e2e/xvfb.sh" start "$state" >/dev/null
-  export DISPLAY=":$(cat "$state/xvfb.display")"
+  DISPLAY=":$(cat "$state/xvfb.display")"
+  export DISPLAY
 fi
 
 # Registering again keeps the first copy of the entry it replaces; it is quick and makes sure a

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by register.sh and unregister.sh: finds the build's stand-in and runner.
 
 standin_usage() {
@@ -7,7 +8,7 @@ standin_usage() {
 
 # Sets build, runner, dll and dll_windows_path.
 standin_prepare() {
-  [ $# -ge 1 ] && [ $# -le 2 ] || standin_usage
+  if [ $# -lt 1 ] || [ $# -gt 2 ]; then standin_usage; fi
   build=$(cd "$1" && pwd)
   runner="$build/${2:-wine-run.sh}"
   dll="$build/wmi_standin/BrisklowWmiStandin.dll"
@@ -18,6 +19,7 @@ standin_prepare() {
   local machine
   machine=$(od -An -tx1 -j "$(( $(od -An -tu4 -j 60 -N 4 "$dll") + 4 ))" -N 2 "$dll" | tr -d ' \n')
   [ "$machine" = "6486" ] || { echo "$(basename "$0"): $dll is not a 64-bit DLL" >&2; exit 1; }
+  # shellcheck disable=SC2034 # read by the script that sources this file
   dll_windows_path=$("$runner" winepath -w "$dll" | tr -d '\r')
 }
 

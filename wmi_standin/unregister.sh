@@ -4,6 +4,7 @@
 # runner: the build's Wine runner script that sets the prefix (default wine-run.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=registration-common.sh
 . "$here/registration-common.sh"
 standin_prepare "$@"
 "$runner" regsvr32 /s /u "$dll_windows_path"

@@ -194,6 +194,7 @@ while IFS=$'\t' read -r directory file command; do
     printf ' %q' "${check_flags[@]}"
     printf '\nstatus=$?\nclang-query -p %q -f %q --extra-arg=-fms-extensions --extra-arg=-w %q' \
       "$build" "$scratch/queries.txt" "$file"
+    # shellcheck disable=SC2016 # $status is the script's
     printf ' | awk -f %q || status=1\nexit $status\n' "$scratch/findings.awk"
   } >"$scratch/files/$(printf '%03d' "$count").sh"
   printf '%s\n' "${file#"$source_dir"/}" >>"$scratch/files.txt"
@@ -218,6 +219,7 @@ while read -r include; do
 done < <(grep -ohE -- '-isystem *[^ ]+' "$scratch"/files/*.sh | sed -E 's/^-isystem *//' | sort -u)
 
 # Two at a time: the machine has two cores.
+# shellcheck disable=SC2016 # $1 is the inner shell's
 printf '%s\0' "$scratch"/files/*.sh |
   xargs -0 -n1 -P2 sh -c 'bash "$1" >"${1%.sh}.log" 2>&1; echo $? >"${1%.sh}.rc"' _
 

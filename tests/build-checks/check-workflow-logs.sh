@@ -17,7 +17,8 @@ else
 fi
 
 # One line per log asked for: workflow, job, the path asked for, where it lands, the upload path
-# that keeps it (empty: none).
+# that keeps it (empty: none). A jq program: its $names are jq's.
+# shellcheck disable=SC2016
 program='
 def build_dir($name):
   ($presets[0].buildPresets[] | select(.name == $name) | .configurePreset) as $configure
