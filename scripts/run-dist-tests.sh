@@ -7,8 +7,9 @@
 # passes and says that it started that exe. Only what Windows has and Wine lacks is set up: a
 # virtual display of 1024 x 768, a hosted runner's desktop, and the WMI stand-in (the windows
 # preset's) serving this computer's processes, registered in a new Wine prefix of this run's own.
-# The display and the prefix's server end with the run. Everything is in
-# build/windows/dist-tests-wine; the zip is checked against its checksum before it is unpacked.
+# The display and the prefix's server end with the run. Nothing is built: the zip and the programs
+# are taken as make dist and make dist-tests left them, the zip checked against its checksum before
+# it is unpacked. The run's files are in build/windows/dist-tests-wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
