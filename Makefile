@@ -1,5 +1,5 @@
 # make run: build Brisklow.exe and start it under Wine.   make test: every test, native and Wine.
-.PHONY: run test check format test-native test-windows test-windows-list test-workflows test-msvc-warnings test-msvc-manifest test-run test-clang test-release deps native windows windows-clang fuzz bench dist clean
+.PHONY: run test check format test-native test-windows test-windows-list test-workflows test-msvc-warnings test-msvc-manifest test-run test-clang test-release deps native windows windows-clang fuzz bench dist dist-tests dist-tests-wine clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -72,6 +72,16 @@ test: test-native test-windows test-windows-list test-workflows test-msvc-warnin
 # The release a user downloads: build/dist/Brisklow-<version>-win64.zip (exe, README, LICENSE).
 dist: deps
 	bash scripts/make-dist.sh
+
+# The programs that check the release's exe on Windows, as the workflow runs them there:
+# build/dist-tests (the window suite and the headless run, mingw-w64, static).
+dist-tests: deps
+	bash scripts/make-dist-tests.sh
+
+# Those programs under Wine against the zip's exe, started as on Windows, after make dist and make
+# dist-tests (the files they made, as they are); not part of test.
+dist-tests-wine: deps
+	bash scripts/run-dist-tests.sh
 
 # The fuzz targets (clang, libFuzzer), each run for a bounded time from its seeds; not part of test.
 fuzz: deps

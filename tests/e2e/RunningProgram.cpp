@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -341,6 +342,16 @@ std::string EnvironmentBlock(const RunningProgram::Environment& overrides) {
     return result;
 }
 
+// Tells, before the first start, which exe the tests start: a run against another one (a
+// release's, named by BRISKLOW_PROGRAM) checks this line.
+void SayWhichProgramOnce(const std::string& path) {
+    static bool said = false;
+    if (said) return;
+    said = true;
+    std::printf("Program under test: %s\n", path.c_str());
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 std::vector<HWND> TopLevelWindows(DWORD processId, const char* className) {
@@ -363,7 +374,9 @@ std::vector<HWND> TopLevelWindowsShownOrNot(DWORD processId, const char* classNa
 RunningProgram::RunningProgram() : RunningProgram(Environment{}) {}
 
 RunningProgram::RunningProgram(const Environment& environment) {
-    std::string command = "\"" + ProgramPath() + "\"";
+    const std::string path = ProgramPath();
+    SayWhichProgramOnce(path);
+    std::string command = "\"" + path + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::string block;

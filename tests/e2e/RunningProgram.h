@@ -50,7 +50,8 @@ class RunningProgram {
     // Environment variables given to the program on top of this process's own.
     using Environment = std::vector<std::pair<std::string, std::string>>;
 
-    // Starts the program beside this test's build folder and waits for its main window.
+    // Starts the program (ProgramPath()) and waits for its main window. The first start in a
+    // process prints "Program under test: <its path>" on stdout.
     RunningProgram();
     // The same, with these variables set (or replaced) in the program's environment.
     explicit RunningProgram(const Environment& environment);
