@@ -5,7 +5,11 @@
 # named), else the step's working-directory or the workspace. The path must then match a path of
 # an actions/upload-artifact step of the same job, with that step's glob rules: * and ? stay
 # inside one folder, ** spans folders, a path starting with ! leaves out what it matches.
-# Prints where each log lands and which path keeps it; exits 1 when one is kept by none.
+# Each log must also be one MSBuild run's: Visual Studio's generator runs MSBuild once for each
+# target of `cmake --build --target A B`, each with the same /bl:, and two logs at one place in a
+# job overwrite each other.
+# Prints where each log lands and which path keeps it; exits 1 when one is kept by none, or is
+# written by more than one MSBuild run.
 #   check-workflow-logs.sh [workflow.yml...]   (default: every workflow of .github/workflows)
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -17,7 +21,7 @@ else
 fi
 
 # One line per log asked for: workflow, job, the path asked for, where it lands, the upload path
-# that keeps it (empty: none). A jq program: its $names are jq's.
+# that keeps it (empty: none), the number of targets its cmake --build names. A jq program: its $names are jq's.
 # shellcheck disable=SC2016
 program='
 def build_dir($name):
@@ -41,6 +45,8 @@ def glob_regex:
 | [$steps[] | select((.uses // "") | startswith("actions/upload-artifact@")) | .with.path // ""
    | split("\n")[] | gsub("^\\s+|\\s+$"; "") | select(. != "") | from_workspace] as $kept
 | $steps[] | select(.run) | . as $step | .run | workspace_word
+| ([scan("--target((?:\\s+[^-\\s]\\S*)+)")[0] | [splits("\\s+")] | map(select(. != "")) | length]
+   | max // 1) as $targets
 | (if test("cmake\\s+--build\\s+--preset[= ]") then
      build_dir(capture("cmake\\s+--build\\s+--preset[= ](?<p>\\S+)").p)
    elif test("cmake\\s+--build\\s+[^-\\s]") then capture("cmake\\s+--build\\s+(?<d>\\S+)").d
@@ -53,12 +59,22 @@ def glob_regex:
    | first // "") as $keeper
 | (any($kept[] | select(startswith("!")) | .[1:]; . as $p | $lands | test($p | glob_regex))) as $left
 | [$workflow, $job, ($asked | sub("@workspace@"; "${{ github.workspace }}")), $lands,
-   (if $left then "" else $keeper end)] | join("\t")'
+   (if $left then "" else $keeper end), $targets] | map(tostring) | join("\t")'
 
 failed=0
 logs=0
-while IFS=$'\t' read -r workflow job asked lands keeper; do
+declare -A written
+while IFS=$'\t' read -r workflow job asked lands keeper targets; do
   logs=$((logs + 1))
+  if [ "$targets" -gt 1 ]; then
+    echo "$workflow, job $job: $asked is written by $targets MSBuild runs, one for each target" >&2
+    failed=1
+  fi
+  if [ -n "${written["$workflow $job $lands"]:-}" ]; then
+    echo "$workflow, job $job: $lands is asked for by two steps, the second overwrites the first" >&2
+    failed=1
+  fi
+  written["$workflow $job $lands"]=1
   if [ -n "$keeper" ]; then
     echo "$workflow, job $job: $asked lands at $lands, kept by $keeper"
   else
