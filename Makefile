@@ -1,5 +1,5 @@
 # make run: build Brisklow.exe and start it under Wine.   make test: every test, native and Wine.
-.PHONY: run test check format test-native test-windows test-windows-list test-workflows test-msvc-warnings test-msvc-manifest test-run test-clang test-release deps native windows windows-clang fuzz bench dist dist-tests dist-tests-wine clean
+.PHONY: run test check format test-native test-windows test-windows-list test-workflows test-msvc-warnings test-msvc-manifest test-run test-clang test-release deps native windows windows-clang fuzz bench dist dist-tests dist-tests-wine test-dist clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -67,7 +67,12 @@ test-run: test-windows
 test-release: deps
 	bash scripts/check-reproducible-release.sh
 
-test: test-native test-windows test-windows-list test-workflows test-msvc-warnings test-msvc-manifest test-run test-clang test-release
+# The release's test programs under Wine against the release zip's exe, started as the workflow's
+# Windows job starts them.
+test-dist: test-windows dist dist-tests
+	bash scripts/run-dist-tests.sh
+
+test: test-native test-windows test-windows-list test-workflows test-msvc-warnings test-msvc-manifest test-run test-dist test-clang test-release
 
 # The release a user downloads: build/dist/Brisklow-<version>-win64.zip (exe, README, LICENSE).
 dist: deps
@@ -79,7 +84,7 @@ dist-tests: deps
 	bash scripts/make-dist-tests.sh
 
 # Those programs under Wine against the zip's exe, started as on Windows, after make dist and make
-# dist-tests (the files they made, as they are); not part of test.
+# dist-tests (the files they made, as they are); make test runs it as test-dist.
 dist-tests-wine: deps
 	bash scripts/run-dist-tests.sh
 
