@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -273,15 +272,6 @@ std::vector<HWND> BalloonsOf(DWORD processId) {
 bool RunningUnderWine() {
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
-int WineMajorVersion() {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    const FARPROC found = ntdll ? GetProcAddress(ntdll, "wine_get_version") : nullptr;
-    if (!found) return 0;
-    // Through the function pointer type that fits any, to the one the export has.
-    using Version = const char*(CDECL*)();
-    return std::atoi(reinterpret_cast<Version>(reinterpret_cast<void (*)()>(found))());
 }
 
 std::string ProgramPath() {

@@ -149,8 +149,6 @@ std::vector<HWND> BalloonsOf(DWORD processId);
 
 // Whether these tests run under Wine.
 bool RunningUnderWine();
-// The major version of the Wine these tests run under (8 for "8.0"); 0 when not under Wine.
-int WineMajorVersion();
 
 // Marks a case, or a fixture's SetUp, that needs Wine: the WMI stand-in (registered only under
 // Wine) or something only Wine does or shows. Such cases are defined only where the tests run
@@ -160,14 +158,6 @@ int WineMajorVersion();
     if (!::brisklow::e2e::RunningUnderWine()) {       \
         GTEST_SKIP() << "only under Wine: " << (why); \
     }                                                 \
-    static_assert(true)
-
-// Marks a case that Windows runs but a Wine older than `major` cannot: its reason says what that
-// Wine lacks.
-#define BRISKLOW_NEEDS_WINE_AT_LEAST(major, why)                                                \
-    if (::brisklow::e2e::RunningUnderWine() && ::brisklow::e2e::WineMajorVersion() < (major)) { \
-        GTEST_SKIP() << "Wine " << ::brisklow::e2e::WineMajorVersion() << ": " << (why);        \
-    }                                                                                           \
     static_assert(true)
 
 // The path of the Brisklow.exe that was built with this driver, or of the one that the variable

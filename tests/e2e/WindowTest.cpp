@@ -535,22 +535,6 @@ TEST_F(BrisklowWindow, FirstPaintCreatesTheDetailsBalloonDeactivatedWithOneTool)
     }
 }
 
-TEST_F(BrisklowWindow, ClickOnARowPopsTheBalloonUpAtOnce) {
-    BRISKLOW_NEEDS_WINE_AT_LEAST(10, "its tooltip does not know the pop-up request (TTM_POPUP)");
-    HWND list = Of(Control::ListView1);
-    RECT row{};
-    ASSERT_TRUE(ListRowRect(*program_, list, 0, row));
-    // The balloon pops up over the tool under the pointer, so the pointer goes to the row first.
-    POINT at{40, (row.top + row.bottom) / 2};
-    ClientToScreen(list, &at);
-    SetCursorPos(at.x, at.y);
-    ClickAt(list, 40, (row.top + row.bottom) / 2);
-    // Far within the 32 s hover delay: only the click's pop-up shows it this soon.
-    EXPECT_TRUE(
-        WaitUntil([&] { return IsWindowVisible(BalloonsOf(program_->processId()).front()); },
-                  std::chrono::seconds(5)));
-}
-
 TEST_F(BrisklowWindow, FlatButtonClickLeavesTheFocusInTheInputBox) {
     ASSERT_TRUE(WaitUntil([&] { return IsIn(program_->Focus(), Of(Control::PcComboBox)); }));
     // No row is selected, so the web search asks for one in a simple message box.
