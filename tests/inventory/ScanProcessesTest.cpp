@@ -235,7 +235,8 @@ TEST_F(ScanProcessesTest, FailingEnumeratorEndsTheLoopSilently) {
     RecordingSink starvedSink;
     TPIArray starvedTable;
     starved.processes = wmi.processes;
-    starved.FailCallRaising("Next", [] { throw std::bad_alloc(); }, 3);
+    const auto outOfMemory = [] { throw std::bad_alloc(); };
+    starved.FailCallRaising("Next", outOfMemory, 3);
     ScanProcesses(starved, starvedSink, "SRV1", "admin", "pw", starvedTable);
     EXPECT_EQ(starvedTable.Length(), 3u);
     ASSERT_EQ(starvedSink.boxes.size(), 1u);
