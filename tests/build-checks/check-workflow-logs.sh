@@ -21,7 +21,8 @@ else
 fi
 
 # One line per log asked for: workflow, job, the path asked for, where it lands, the upload path
-# that keeps it (empty: none), the number of targets its cmake --build names. A jq program: its $names are jq's.
+# that keeps it (empty: none), the number of targets its cmake --build names. A jq program: its
+# $names are jq's.
 # shellcheck disable=SC2016
 program='
 def build_dir($name):
